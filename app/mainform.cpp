@@ -1,0 +1,152 @@
+#include "mainform.h"
+
+#include "maincatalogue.h"
+#include "mainlayout.h"
+
+#include "run/runfiles.h"
+
+namespace {
+EditorControls editorControls(const MainControls &c)
+{
+    return {c.window, c.Text1, c.lblFilename, c.lblLine, c.txtGotoLine};
+}
+} // namespace
+
+MainForm::MainForm(MainServices services, MainControls controls)
+    : TextBoxEx(services.clipboard)
+    , caretStatus(state, editorControls(controls), TextBoxEx)
+    , document(state, editorControls(controls), TextBoxEx, services.files, services.messages, m_locationButtons)
+    , settingsFile(services.files, services.messages)
+    , m_services(services)
+    , m_controls(controls)
+    , m_locationButtons(controls.cmdLocate)
+{
+}
+
+void MainForm::Form_Load(const QString &commandLine)
+{
+    showPanel(0);
+    state.FormName = QStringLiteral("Korvane (KVN) 2.2");
+    state.WorkDir = m_services.files.currentFolder();
+    if (!state.WorkDir.endsWith(QLatin1Char('/')))
+        state.WorkDir += QLatin1Char('/');
+    about = {0, QStringLiteral("Korvane (KVN)"), QStringLiteral("2.2"), QStringLiteral("14th May 2003")};
+    TextBoxEx.setTextBox(&m_controls.Text1);
+    state.LastSearchPos = 1;
+    m_controls.Timer1.setEnabled(false);
+    compile.options.reset();
+    compile.srcfile.clear();
+    compile.newpath.clear();
+    compile.CompilerPath.clear();
+    compile.configf.clear();
+    state.fileopened.clear();
+
+    settingsFile.setFolder(state.WorkDir);
+    const Settings defaults = currentSettings();
+    const std::optional<Settings> stored = settingsFile.read(defaults);
+    settingsFile.GotSave = stored.has_value();
+    applySettings(stored.value_or(defaults));
+    if (compile.CompilerPath.isEmpty())
+        compile.CompilerPath = m_services.defaultCompilerPath;
+    if (!compile.configf.isEmpty())
+        m_locationButtons.setSpecified(Location::Configuration, true);
+
+    state.currFilename = commandLine;
+    if (state.currFilename.isEmpty()) {
+        state.FileSaved = true;
+        document.mnuNew_Click();
+    }
+    // Opening the command-line document arrives with the file commands.
+}
+
+Settings MainForm::currentSettings() const
+{
+    Settings settings;
+    settings.fontSize = m_controls.Text1.fontSize();
+    settings.fileSavedConfirmation = m_controls.mnuFileSaved.isChecked();
+    settings.deleteIntermediates = m_controls.mnuDelete.isChecked();
+    settings.CompilerPath = compile.CompilerPath;
+    settings.configf = compile.configf;
+    settings.colours = state.colours;
+    return settings;
+}
+
+void MainForm::applySettings(const Settings &settings)
+{
+    // A size the box refuses leaves the font as it was.
+    m_controls.Text1.setFontSize(settings.fontSize);
+    m_controls.mnuFileSaved.setChecked(settings.fileSavedConfirmation);
+    m_controls.mnuDelete.setChecked(settings.deleteIntermediates);
+    compile.CompilerPath = settings.CompilerPath;
+    compile.configf = settings.configf;
+    state.colours = settings.colours;
+}
+
+void MainForm::SaveSettings()
+{
+    settingsFile.write(currentSettings());
+}
+
+void MainForm::showPanel(int index)
+{
+    // Hide first, so that both panels are never visible together.
+    m_controls.fraMain[size_t(1 - index)]->setVisible(false);
+    m_controls.fraMain[size_t(index)]->setVisible(true);
+}
+
+void MainForm::Form_Resize()
+{
+    const TwipSize outer = m_controls.window.outerSize();
+    if (const std::optional<TwipSize> corrected = MainLayout::minimumSizeCorrection(outer)) {
+        m_controls.window.setOuterSize(*corrected);
+        return;
+    }
+    m_controls.window.place(MainLayout::place(outer));
+}
+
+void MainForm::mnuRestore_Click()
+{
+    // A maximised or minimised window cannot take a size; return it to normal first.
+    if (m_controls.window.state() != WindowState::Normal)
+        m_controls.window.setState(WindowState::Normal);
+    m_controls.window.setOuterSize(MainCatalogue::minimumSize);
+}
+
+bool MainForm::offerToSave()
+{
+    if (state.FileSaved)
+        return true;
+    switch (m_services.messages.show(Document::savePromptText(), Document::savePromptText(),
+                                     Buttons::YesNoCancel, Icon::Information)) {
+    case Reply::Yes:
+        document.mnuSave_Click();
+        return !state.GoCancel;
+    case Reply::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainForm::mnuExit_Click()
+{
+    if (!offerToSave())
+        return;
+    Form_Unload();
+    m_controls.window.unload();
+}
+
+void MainForm::Form_Unload()
+{
+    m_services.files.remove(RunFiles::results(state.WorkDir));
+}
+
+bool MainForm::closeRequested(bool sessionEnding)
+{
+    if (!sessionEnding)
+        return false;
+    if (!offerToSave())
+        return false;
+    Form_Unload();
+    return true;
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "settingsfile.h"
+
+#include "compile/compilestate.h"
+#include "compile/locationbuttons.h"
+#include "desktop/aboutidentity.h"
+#include "editor/caretstatus.h"
+#include "editor/ctextboxex.h"
+#include "editor/document.h"
+#include "editor/editorstate.h"
+#include "platform/clipboard.h"
+#include "platform/filesystem.h"
+#include "platform/messages.h"
+#include "platform/timer.h"
+
+#include <array>
+
+// The services the main window uses, built once by the program's entry.
+struct MainServices
+{
+    Messages &messages;
+    FileSystem &files;
+    Clipboard &clipboard;
+    QString defaultCompilerPath; // this platform's default compiler
+};
+
+// The controls of the main window that its logic reads and writes.
+struct MainControls
+{
+    FormWindow &window;
+    TextBox &Text1;
+    Label &lblFilename;
+    Label &lblLine;
+    Entry &txtGotoLine;
+    std::array<Control *, 2> fraMain;
+    std::array<Button *, 4> cmdLocate;
+    MenuItem &mnuFileSaved;
+    MenuItem &mnuDelete;
+    Timer &Timer1;
+};
+
+// The main window's behaviour: start-up, the panels, the layout, the Window
+// menu, the settings writer and the way out. The window forwards its events
+// here and holds nothing of its own.
+class MainForm
+{
+public:
+    MainForm(MainServices services, MainControls controls);
+
+    // commandLine is the whole argument string: the path of a document.
+    void Form_Load(const QString &commandLine);
+    void Form_Resize();
+    void Form_Unload();
+
+    void mnuMain_Click() { showPanel(0); }
+    void mnuCompile_Click() { showPanel(1); }
+    void mnuMin_Click() { m_controls.window.setState(WindowState::Minimised); }
+    void mnuMax_Click() { m_controls.window.setState(WindowState::Maximised); }
+    void mnuRestore_Click();
+    void mnuExit_Click();
+
+    // A close that did not come from Exit (the window manager, Alt+F4) is
+    // refused; when the desktop session ends, unsaved work is offered for
+    // saving first. Returns whether the program may end.
+    bool closeRequested(bool sessionEnding);
+
+    void SaveSettings();
+    Settings currentSettings() const;
+
+    EditorState state;
+    CompileState compile;
+    AboutIdentity about;
+
+    CTextBoxEx TextBoxEx;
+    CaretStatus caretStatus;
+    Document document;
+    SettingsFile settingsFile;
+
+private:
+    void showPanel(int index);
+    void applySettings(const Settings &settings);
+    // Asks to save unsaved work; false when the user chose to stay.
+    bool offerToSave();
+
+    MainServices m_services;
+    MainControls m_controls;
+    LocationButtons m_locationButtons;
+};

@@ -1,0 +1,292 @@
+#include "mainwindow.h"
+
+#include "app/maincatalogue.h"
+#include "platform/keys.h"
+#include "platform/qt/editorwidget.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSessionManager>
+#include <QStyle>
+
+namespace {
+
+KeyModifiers keyModifiers(Qt::KeyboardModifiers modifiers)
+{
+    KeyModifiers result;
+    result.setFlag(KeyModifier::Shift, modifiers & Qt::ShiftModifier);
+    result.setFlag(KeyModifier::Ctrl, modifiers & Qt::ControlModifier);
+    result.setFlag(KeyModifier::Alt, modifiers & Qt::AltModifier);
+    return result;
+}
+
+QRect toPixels(const TwipRect &r)
+{
+    return {Twips::toPixels(r.left), Twips::toPixels(r.top), Twips::toPixels(r.width), Twips::toPixels(r.height)};
+}
+
+QString defaultCompilerPath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/kvncc");
+}
+
+} // namespace
+
+MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    , m_messages(this)
+{
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(QStringLiteral("Korvane (KVN) 2.1"));
+    QFont uiFont = QApplication::font();
+    uiFont.setPointSize(8);
+    setFont(uiFont);
+
+    buildMenus();
+    buildControls();
+
+    m_text1 = std::make_unique<ScintillaTextBox>(m_editor);
+    m_lblFilename = std::make_unique<QtLabel>(widget<QLabel>("lblFilename"));
+    m_lblLine = std::make_unique<QtLabel>(widget<QLabel>("lblLine"));
+    m_txtGotoLine = std::make_unique<QtEntry>(widget<QLineEdit>("txtGotoLine"));
+    for (int i = 0; i < 2; ++i)
+        m_fraMain[size_t(i)] = std::make_unique<QtControl<QGroupBox>>(qobject_cast<QGroupBox *>(control(controlKey(QStringLiteral("fraMain"), i))));
+    for (int i = 0; i < 4; ++i)
+        m_cmdLocate[size_t(i)] = std::make_unique<QtButton>(qobject_cast<QPushButton *>(control(controlKey(QStringLiteral("cmdLocate"), i))));
+    m_mnuFileSaved = std::make_unique<QtMenuItem>(action("mnuFileSaved"));
+    m_mnuDelete = std::make_unique<QtMenuItem>(action("mnuDelete"));
+
+    MainControls controls{*this, *m_text1, *m_lblFilename, *m_lblLine, *m_txtGotoLine,
+                          {m_fraMain[0].get(), m_fraMain[1].get()},
+                          {m_cmdLocate[0].get(), m_cmdLocate[1].get(), m_cmdLocate[2].get(), m_cmdLocate[3].get()},
+                          *m_mnuFileSaved, *m_mnuDelete, m_timer1};
+    m_form = std::make_unique<MainForm>(MainServices{m_messages, m_files, m_clipboard, defaultCompilerPath()}, controls);
+
+    connectEvents();
+    m_form->Form_Load(commandLine);
+
+    setOuterSize(MainCatalogue::minimumSize);
+    const TwipSize minimum = MainCatalogue::minimumSize;
+    const TwipSize frame = MainCatalogue::frameAllowance;
+    setMinimumSize(Twips::toPixels(minimum.width - frame.width),
+                   Twips::toPixels(minimum.height - frame.height) + menuBar()->sizeHint().height());
+    centreOnScreen();
+    m_editor->setFocus();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::buildMenus()
+{
+    QHash<QString, QMenu *> submenus;
+    const QList<MenuSpec> &menus = MainCatalogue::menus();
+    const auto hasChildren = [&menus](const QString &key) {
+        return std::any_of(menus.begin(), menus.end(), [&key](const MenuSpec &m) { return m.parent == key; });
+    };
+    for (const MenuSpec &spec : menus) {
+        QAction *action = nullptr;
+        if (hasChildren(spec.key())) {
+            QMenu *menu = spec.parent.isEmpty() ? menuBar()->addMenu(spec.caption)
+                                                : submenus.value(spec.parent)->addMenu(spec.caption);
+            menu->setObjectName(spec.name);
+            submenus.insert(spec.key(), menu);
+            action = menu->menuAction();
+        } else if (spec.parent.isEmpty()) {
+            // A bare item on the menu bar is a command of its own.
+            action = menuBar()->addAction(spec.caption);
+        } else {
+            action = submenus.value(spec.parent)->addAction(spec.caption);
+        }
+        action->setObjectName(spec.name);
+        if (spec.index >= 0)
+            action->setProperty("index", spec.index);
+        if (!spec.shortcut.isEmpty()) {
+            action->setShortcut(QKeySequence(spec.shortcut, QKeySequence::PortableText));
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
+        action->setCheckable(spec.checkable);
+        action->setChecked(spec.checked);
+        m_actions.insert(spec.key(), action);
+    }
+}
+
+void MainWindow::buildControls()
+{
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(m_client);
+
+    for (const ControlSpec &spec : MainCatalogue::controls()) {
+        QWidget *parent = spec.parent.isEmpty() ? m_client : m_controls.value(spec.parent);
+        QWidget *w = nullptr;
+        switch (spec.kind) {
+        case ControlKind::Frame:
+            w = new QGroupBox(spec.caption, parent);
+            break;
+        case ControlKind::Label:
+            w = new QLabel(spec.caption, parent);
+            break;
+        case ControlKind::Editor:
+            m_editor = new EditorWidget(parent);
+            w = m_editor;
+            break;
+        case ControlKind::Entry:
+            w = new QLineEdit(spec.caption, parent);
+            break;
+        case ControlKind::CheckBox:
+            w = new QCheckBox(spec.caption, parent);
+            break;
+        case ControlKind::Button: {
+            auto *button = new QPushButton(spec.caption, parent);
+            button->setAutoDefault(false);
+            if (spec.name == QLatin1String("cmdCompile"))
+                button->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+            w = button;
+            break;
+        }
+        case ControlKind::CheckList:
+            w = new QListWidget(parent);
+            break;
+        }
+        w->setObjectName(spec.name);
+        if (spec.index >= 0)
+            w->setProperty("index", spec.index);
+        if (!spec.toolTip.isEmpty())
+            w->setToolTip(spec.toolTip);
+        if (spec.bold) {
+            QFont font = w->font();
+            font.setWeight(QFont::Bold);
+            w->setFont(font);
+        }
+        w->setEnabled(spec.enabled);
+        w->setGeometry(toPixels(spec.geometry));
+        m_controls.insert(spec.key(), w);
+    }
+    // Every shortcut of the menus reaches the window, not the editor.
+    QList<QKeySequence> shortcuts;
+    for (QAction *action : std::as_const(m_actions))
+        shortcuts.append(action->shortcut());
+    m_editor->releaseKeys(shortcuts);
+}
+
+void MainWindow::connectEvents()
+{
+    MainForm &form = *m_form;
+    connect(m_editor, &QsciScintilla::textChanged, this, [&form] { form.caretStatus.Text1_Change(); });
+    connect(m_editor, &EditorWidget::keyDown, this, [&form](int key, Qt::KeyboardModifiers modifiers) {
+        form.caretStatus.Text1_KeyDown();
+        form.TextBoxEx.mtxtBox_KeyDown(key, keyModifiers(modifiers));
+    });
+    connect(m_editor, &EditorWidget::keyUp, this, [&form] { form.caretStatus.Text1_KeyUp(); });
+    connect(m_editor, &EditorWidget::mouseDown, this, [&form] { form.caretStatus.Text1_MouseDown(); });
+    connect(widget<QLineEdit>("txtGotoLine"), &QLineEdit::returnPressed, this,
+            [&form] { form.caretStatus.txtGotoLine_KeyPress(Keys::Enter); });
+
+    const auto onMenu = [this](const char *key, auto handler) {
+        connect(action(key), &QAction::triggered, this, handler);
+    };
+    onMenu("mnuNew", [&form] { form.document.mnuNew_Click(); });
+    onMenu("mnuSave", [&form] { form.document.mnuSave_Click(); });
+    onMenu("mnuSaveAs", [&form] { form.document.mnuSaveAs_Click(); });
+    onMenu("mnuMain", [&form] { form.mnuMain_Click(); });
+    onMenu("mnuCompile", [&form] { form.mnuCompile_Click(); });
+    onMenu("mnuMin", [&form] { form.mnuMin_Click(); });
+    onMenu("mnuMax", [&form] { form.mnuMax_Click(); });
+    onMenu("mnuRestore", [&form] { form.mnuRestore_Click(); });
+    onMenu("mnuExit", [&form] { form.mnuExit_Click(); });
+
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::commitData);
+}
+
+WindowState MainWindow::state() const
+{
+    if (isMinimized())
+        return WindowState::Minimised;
+    if (isMaximized())
+        return WindowState::Maximised;
+    return WindowState::Normal;
+}
+
+void MainWindow::setState(WindowState state)
+{
+    switch (state) {
+    case WindowState::Minimised: showMinimized(); break;
+    case WindowState::Maximised: showMaximized(); break;
+    case WindowState::Normal: showNormal(); break;
+    }
+}
+
+TwipSize MainWindow::outerSize() const
+{
+    const TwipSize frame = MainCatalogue::frameAllowance;
+    return {Twips::fromPixels(m_client->width()) + frame.width, Twips::fromPixels(m_client->height()) + frame.height};
+}
+
+void MainWindow::setOuterSize(TwipSize size)
+{
+    if (state() != WindowState::Normal)
+        return;
+    const TwipSize frame = MainCatalogue::frameAllowance;
+    resize(Twips::toPixels(size.width - frame.width),
+           Twips::toPixels(size.height - frame.height) + menuBar()->sizeHint().height());
+}
+
+void MainWindow::place(const QHash<QString, TwipRect> &geometry)
+{
+    for (auto it = geometry.begin(); it != geometry.end(); ++it) {
+        if (QWidget *w = m_controls.value(it.key()))
+            w->setGeometry(toPixels(it.value()));
+    }
+}
+
+void MainWindow::unload()
+{
+    m_unloading = true;
+    close();
+    QCoreApplication::quit();
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (m_form)
+        m_form->Form_Resize();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_unloading || m_form->closeRequested(false))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void MainWindow::commitData(QSessionManager &manager)
+{
+    if (!manager.allowsInteraction())
+        return;
+    const bool mayEnd = m_form->closeRequested(true);
+    manager.release();
+    if (mayEnd) {
+        m_unloading = true;
+    } else {
+        manager.cancel();
+    }
+}
+
+void MainWindow::centreOnScreen()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "app/mainform.h"
+#include "platform/formwindow.h"
+#include "platform/qt/qtclipboard.h"
+#include "platform/qt/qtcontrols.h"
+#include "platform/qt/qtfilesystem.h"
+#include "platform/qt/qtmessages.h"
+#include "platform/qt/qttimer.h"
+#include "platform/qt/scintillatextbox.h"
+
+#include <QHash>
+#include <QMainWindow>
+
+#include <memory>
+#include <vector>
+
+class EditorWidget;
+class QAction;
+class QGroupBox;
+class QSessionManager;
+
+// The main window: builds the menus and controls from the catalogue, names
+// each after its catalogue name, and hands every event to MainForm.
+class MainWindow : public QMainWindow, public FormWindow
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(const QString &commandLine, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    MainForm &form() { return *m_form; }
+
+    // Controls and menu items by their catalogue key ("cmdLocate(1)").
+    QWidget *control(const QString &key) const { return m_controls.value(key); }
+    QAction *menuAction(const QString &key) const { return m_actions.value(key); }
+
+    // FormWindow
+    void setTitle(const QString &title) override { setWindowTitle(title); }
+    QString title() const override { return windowTitle(); }
+    WindowState state() const override;
+    void setState(WindowState state) override;
+    TwipSize outerSize() const override;
+    void setOuterSize(TwipSize size) override;
+    void place(const QHash<QString, TwipRect> &geometry) override;
+    void unload() override;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    void buildControls();
+    void connectEvents();
+    void centreOnScreen();
+    void commitData(QSessionManager &manager);
+    template<typename Widget>
+    Widget *widget(const char *key) const { return qobject_cast<Widget *>(control(QString::fromUtf8(key))); }
+    QAction *action(const char *key) const { return menuAction(QString::fromUtf8(key)); }
+
+    QHash<QString, QWidget *> m_controls;
+    QHash<QString, QAction *> m_actions;
+    QWidget *m_client = nullptr;
+    EditorWidget *m_editor = nullptr;
+
+    QtMessages m_messages;
+    QtFileSystem m_files;
+    QtClipboard m_clipboard;
+    QtTimer m_timer1;
+    std::unique_ptr<ScintillaTextBox> m_text1;
+    std::unique_ptr<QtLabel> m_lblFilename;
+    std::unique_ptr<QtLabel> m_lblLine;
+    std::unique_ptr<QtEntry> m_txtGotoLine;
+    std::array<std::unique_ptr<QtControl<QGroupBox>>, 2> m_fraMain;
+    std::array<std::unique_ptr<QtButton>, 4> m_cmdLocate;
+    std::unique_ptr<QtMenuItem> m_mnuFileSaved;
+    std::unique_ptr<QtMenuItem> m_mnuDelete;
+    std::unique_ptr<MainForm> m_form;
+    bool m_unloading = false;
+};

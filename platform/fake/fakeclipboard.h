@@ -1,0 +1,14 @@
+#pragma once
+
+#include "platform/clipboard.h"
+
+class FakeClipboard : public Clipboard
+{
+public:
+    void setText(const QString &text) override { m_text = text; ++setCount; }
+    QString text() const override { return m_text; }
+    int setCount = 0;
+
+private:
+    QString m_text;
+};

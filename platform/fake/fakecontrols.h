@@ -1,0 +1,74 @@
+#pragma once
+
+#include "platform/controls.h"
+
+// Controls that only remember what was set on them.
+
+template<typename Interface>
+class FakeControlBase : public Interface
+{
+public:
+    void setVisible(bool visible) override { m_visible = visible; }
+    bool isVisible() const override { return m_visible; }
+    void setEnabled(bool enabled) override { m_enabled = enabled; }
+    bool isEnabled() const override { return m_enabled; }
+    void setFocus() override { ++focusCount; }
+    int focusCount = 0;
+
+private:
+    bool m_visible = true;
+    bool m_enabled = true;
+};
+
+class FakeLabel : public FakeControlBase<Label>
+{
+public:
+    void setCaption(const QString &caption) override { m_caption = caption; }
+    QString caption() const override { return m_caption; }
+    void setColours(Colour background, Colour text) override
+    {
+        m_background = background;
+        m_text = text;
+    }
+    Colour background() const override { return m_background; }
+    Colour textColour() const override { return m_text; }
+
+private:
+    QString m_caption;
+    Colour m_background = Colours::white;
+    Colour m_text = Colours::black;
+};
+
+class FakeButton : public FakeControlBase<Button>
+{
+public:
+    explicit FakeButton(QString caption = {}) : m_caption(std::move(caption)) {}
+    QString caption() const override { return m_caption; }
+    void setBold(bool bold) override { m_bold = bold; }
+    bool isBold() const override { return m_bold; }
+
+private:
+    QString m_caption;
+    bool m_bold = false;
+};
+
+class FakeEntry : public FakeControlBase<Entry>
+{
+public:
+    void setText(const QString &text) override { m_text = text; }
+    QString text() const override { return m_text; }
+
+private:
+    QString m_text;
+};
+
+class FakeMenuItem : public MenuItem
+{
+public:
+    explicit FakeMenuItem(bool checked = false) : m_checked(checked) {}
+    void setChecked(bool checked) override { m_checked = checked; }
+    bool isChecked() const override { return m_checked; }
+
+private:
+    bool m_checked;
+};

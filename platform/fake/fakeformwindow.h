@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/formwindow.h"
+
+class FakeFormWindow : public FormWindow
+{
+public:
+    void setTitle(const QString &title) override { m_title = title; }
+    QString title() const override { return m_title; }
+    WindowState state() const override { return m_state; }
+    void setState(WindowState state) override { m_state = state; }
+    TwipSize outerSize() const override { return m_size; }
+    void setOuterSize(TwipSize size) override
+    {
+        // A minimised or maximised window keeps its size, as a real one does.
+        if (m_state == WindowState::Normal)
+            m_size = size;
+        sizeRequests.append(size);
+    }
+    void place(const QHash<QString, TwipRect> &geometry) override
+    {
+        for (auto it = geometry.begin(); it != geometry.end(); ++it)
+            placed.insert(it.key(), it.value());
+        ++placeCount;
+    }
+    void unload() override { unloaded = true; }
+
+    QList<TwipSize> sizeRequests;
+    QHash<QString, TwipRect> placed;
+    int placeCount = 0;
+    bool unloaded = false;
+
+private:
+    QString m_title;
+    WindowState m_state = WindowState::Normal;
+    TwipSize m_size{6660, 6480};
+};

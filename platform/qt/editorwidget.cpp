@@ -1,0 +1,95 @@
+#include "editorwidget.h"
+
+#include <Qsci/qscicommandset.h>
+#include <Qsci/qscilexercpp.h>
+
+#include <QKeyEvent>
+
+EditorWidget::EditorWidget(QWidget *parent)
+    : QsciScintilla(parent)
+{
+    setUtf8(true);
+    setEolMode(EolWindows);
+    setWrapMode(WrapNone);
+    setEolVisibility(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Scroll width follows the longest line seen, so the bar is usable at once.
+    SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1);
+    SendScintilla(SCI_SETSCROLLWIDTH, 1);
+    setLexer(new QsciLexerCPP(this));
+    setMarginType(0, NumberMargin);
+    setMarginLineNumbers(0, true);
+    setMarginWidth(1, 0);
+    setTabWidth(8);
+    setCaretLineVisible(false);
+    connect(this, &QsciScintilla::linesChanged, this, &EditorWidget::updateMarginWidth);
+
+    // The usual edit-box keys stay; every other Ctrl+letter belongs to the window.
+    const QString keep = QStringLiteral("ACVXZ");
+    for (QsciCommand *command : standardCommands()->commands()) {
+        for (const int key : {command->key(), command->alternateKey()}) {
+            const int letter = key & ~int(Qt::KeyboardModifierMask);
+            const bool ctrlLetter = (key & Qt::ControlModifier) && letter >= Qt::Key_A && letter <= Qt::Key_Z;
+            if (!ctrlLetter || keep.contains(QChar(letter)))
+                continue;
+            if (key == command->key())
+                command->setKey(0);
+            else
+                command->setAlternateKey(0);
+        }
+    }
+}
+
+void EditorWidget::setEditorFont(const QString &family, double points)
+{
+    QFont font(family);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSizeF(points);
+    if (QsciLexer *lex = lexer()) {
+        lex->setDefaultFont(font);
+        lex->setFont(font, -1);
+    }
+    setFont(font);
+    setMarginsFont(font);
+    updateMarginWidth();
+}
+
+void EditorWidget::releaseKeys(const QList<QKeySequence> &keys)
+{
+    for (const QKeySequence &sequence : keys) {
+        if (sequence.isEmpty())
+            continue;
+        const int key = sequence[0].toCombined();
+        for (QsciCommand *command : standardCommands()->commands()) {
+            if (command->key() == key)
+                command->setKey(0);
+            if (command->alternateKey() == key)
+                command->setAlternateKey(0);
+        }
+    }
+}
+
+void EditorWidget::keyPressEvent(QKeyEvent *event)
+{
+    emit keyDown(event->key(), event->modifiers());
+    QsciScintilla::keyPressEvent(event);
+}
+
+void EditorWidget::keyReleaseEvent(QKeyEvent *event)
+{
+    QsciScintilla::keyReleaseEvent(event);
+    if (!event->isAutoRepeat())
+        emit keyUp(event->key(), event->modifiers());
+}
+
+void EditorWidget::mousePressEvent(QMouseEvent *event)
+{
+    QsciScintilla::mousePressEvent(event);
+    emit mouseDown();
+}
+
+void EditorWidget::updateMarginWidth()
+{
+    setMarginWidth(0, QStringLiteral("0%1").arg(lines()));
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <Qsci/qsciscintilla.h>
+
+// The editor box: Scintilla set up for the editor's line model (UTF-8 text,
+// CR LF line ends, no wrapping), the C/C++ colouring and a line-number
+// margin. It reports key and mouse presses so that the window can refresh
+// its status line, and gives up the keys the window's menus use.
+class EditorWidget : public QsciScintilla
+{
+    Q_OBJECT
+public:
+    explicit EditorWidget(QWidget *parent = nullptr);
+
+    // Every style, the margin included, in this font.
+    void setEditorFont(const QString &family, double points);
+
+    // Removes Scintilla's bindings of these keys (Qt key codes with
+    // modifiers), so that they reach the window's shortcuts instead.
+    void releaseKeys(const QList<QKeySequence> &keys);
+
+signals:
+    // Before the box acts on the key.
+    void keyDown(int key, Qt::KeyboardModifiers modifiers);
+    // After it did.
+    void keyUp(int key, Qt::KeyboardModifiers modifiers);
+    // After the caret followed the click.
+    void mouseDown();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    void updateMarginWidth();
+};

@@ -1,0 +1,177 @@
+#include "scintillatextbox.h"
+
+#include <algorithm>
+
+static const QString editorFontFamily = QStringLiteral("Courier New");
+
+ScintillaTextBox::ScintillaTextBox(EditorWidget *editor)
+    : QtControlBase(editor)
+{
+    send(QsciScintillaBase::SCI_ALLOCATELINECHARACTERINDEX, QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16);
+    editor->setEditorFont(editorFontFamily, m_fontSize);
+}
+
+long ScintillaTextBox::send(unsigned int message, unsigned long wParam, long lParam) const
+{
+    return m_widget->SendScintilla(message, wParam, lParam);
+}
+
+int ScintillaTextBox::unitsAt(long bytePos) const
+{
+    const long line = send(QsciScintillaBase::SCI_LINEFROMPOSITION, bytePos);
+    const long lineByte = send(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+    const long lineUnit = send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, line,
+                               QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16);
+    return int(lineUnit + send(QsciScintillaBase::SCI_COUNTCODEUNITS, lineByte, bytePos));
+}
+
+long ScintillaTextBox::bytesAt(int unitPos) const
+{
+    unitPos = std::clamp(unitPos, 0, length());
+    const long line = send(QsciScintillaBase::SCI_LINEFROMINDEXPOSITION, unitPos,
+                           QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16);
+    const long lineUnit = send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, line,
+                               QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16);
+    const long lineByte = send(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+    if (unitPos == lineUnit)
+        return lineByte;
+    return send(QsciScintillaBase::SCI_POSITIONRELATIVECODEUNITS, lineByte, unitPos - lineUnit);
+}
+
+int ScintillaTextBox::caretLine() const
+{
+    return int(send(QsciScintillaBase::SCI_LINEFROMPOSITION, send(QsciScintillaBase::SCI_GETSELECTIONSTART)));
+}
+
+int ScintillaTextBox::lineCount() const
+{
+    return int(send(QsciScintillaBase::SCI_GETLINECOUNT));
+}
+
+int ScintillaTextBox::lineFromPosition(int pos) const
+{
+    if (pos < 0)
+        return caretLine();
+    return int(send(QsciScintillaBase::SCI_LINEFROMINDEXPOSITION, std::min(pos, length()),
+                    QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16));
+}
+
+int ScintillaTextBox::lineStart(int line) const
+{
+    if (line < 0)
+        line = caretLine();
+    return int(send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, line,
+                    QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16));
+}
+
+int ScintillaTextBox::lineLengthAt(int pos) const
+{
+    const int line = lineFromPosition(pos);
+    const int count = lineCount();
+    if (line + 1 < count) {
+        // The next line's start less the line break; a break is one unit per byte.
+        const long breakBytes = send(QsciScintillaBase::SCI_POSITIONFROMLINE, line + 1)
+                                - send(QsciScintillaBase::SCI_GETLINEENDPOSITION, line);
+        return int(lineStart(line + 1) - lineStart(line) - breakBytes);
+    }
+    return length() - lineStart(line);
+}
+
+QString ScintillaTextBox::lineText(int line) const
+{
+    const long start = send(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+    const long end = send(QsciScintillaBase::SCI_GETLINEENDPOSITION, line);
+    if (start < 0 || end <= start)
+        return {};
+    return m_widget->text(int(start), int(end));
+}
+
+int ScintillaTextBox::firstVisibleLine() const
+{
+    return int(send(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE));
+}
+
+bool ScintillaTextBox::canUndo() const
+{
+    return send(QsciScintillaBase::SCI_CANUNDO) != 0;
+}
+
+void ScintillaTextBox::undo()
+{
+    send(QsciScintillaBase::SCI_UNDO);
+}
+
+bool ScintillaTextBox::isModified() const
+{
+    return m_forcedModified || send(QsciScintillaBase::SCI_GETMODIFY) != 0;
+}
+
+void ScintillaTextBox::setModified(bool modified)
+{
+    // Scintilla can only be told that the text is unchanged; a forced
+    // "modified" is remembered here until the next save point.
+    m_forcedModified = modified;
+    if (!modified)
+        send(QsciScintillaBase::SCI_SETSAVEPOINT);
+}
+
+int ScintillaTextBox::length() const
+{
+    const long lines = send(QsciScintillaBase::SCI_GETLINECOUNT);
+    return int(send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, lines,
+                    QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16));
+}
+
+QString ScintillaTextBox::text() const
+{
+    return m_widget->text();
+}
+
+void ScintillaTextBox::setText(const QString &text)
+{
+    m_widget->setText(text);
+    // A replaced text starts a new undo history, as the box always had.
+    send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+    send(QsciScintillaBase::SCI_GOTOPOS, 0);
+}
+
+void ScintillaTextBox::replace(int start, int length, const QString &text)
+{
+    const long from = bytesAt(start);
+    const long to = bytesAt(start + std::max(length, 0));
+    const QByteArray utf8 = text.toUtf8();
+    send(QsciScintillaBase::SCI_SETTARGETRANGE, from, to);
+    m_widget->SendScintilla(QsciScintillaBase::SCI_REPLACETARGET, utf8.size(), utf8.constData());
+    send(QsciScintillaBase::SCI_GOTOPOS, from + utf8.size());
+}
+
+int ScintillaTextBox::selectionStart() const
+{
+    return unitsAt(send(QsciScintillaBase::SCI_GETSELECTIONSTART));
+}
+
+void ScintillaTextBox::setSelectionStart(int pos)
+{
+    send(QsciScintillaBase::SCI_GOTOPOS, bytesAt(pos));
+}
+
+int ScintillaTextBox::selectionLength() const
+{
+    return unitsAt(send(QsciScintillaBase::SCI_GETSELECTIONEND)) - selectionStart();
+}
+
+void ScintillaTextBox::setSelectionLength(int length)
+{
+    const int start = selectionStart();
+    const long anchor = send(QsciScintillaBase::SCI_GETSELECTIONSTART);
+    send(QsciScintillaBase::SCI_SETSEL, anchor, bytesAt(start + std::max(length, 0)));
+}
+
+bool ScintillaTextBox::setFontSize(double points)
+{
+    if (!(points > 0 && points <= largestFontSize))
+        return false;
+    m_fontSize = points;
+    m_widget->setEditorFont(editorFontFamily, points);
+    return true;
+}
