@@ -58,9 +58,9 @@ QString decode(const QByteArray &bytes)
 
 } // namespace
 
-QByteArray SettingsFormat::number(double value)
+QByteArray SettingsFormat::number(qint64 value)
 {
-    const QByteArray digits = QByteArray::number(value, 'g', 7);
+    const QByteArray digits = QByteArray::number(value);
     return value < 0 ? digits + ' ' : ' ' + digits + ' ';
 }
 
@@ -68,7 +68,7 @@ QByteArray SettingsFormat::write(const Settings &settings)
 {
     const auto word = [](bool on) { return on ? QByteArrayLiteral("True") : QByteArrayLiteral("False"); };
     const QList<QByteArray> lines = {
-        number(std::floor(settings.fontSize)),
+        number(qint64(std::floor(settings.fontSize))),
         word(settings.fileSavedConfirmation),
         word(settings.deleteIntermediates),
         settings.CompilerPath.toUtf8(),

@@ -29,5 +29,5 @@ QByteArray write(const Settings &settings);
 Settings read(const QByteArray &bytes, const Settings &defaults = {});
 
 // A number as the file has always printed it.
-QByteArray number(double value);
+QByteArray number(qint64 value);
 } // namespace SettingsFormat

@@ -20,6 +20,10 @@ private:
     bool m_enabled = true;
 };
 
+class FakeControl : public FakeControlBase<Control>
+{
+};
+
 class FakeLabel : public FakeControlBase<Label>
 {
 public:

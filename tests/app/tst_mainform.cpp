@@ -1,0 +1,236 @@
+#include "app/mainform.h"
+#include "platform/fake/fakeclipboard.h"
+#include "platform/fake/fakefilesystem.h"
+#include "platform/fake/fakeformwindow.h"
+#include "platform/fake/fakemessages.h"
+#include "platform/fake/faketextbox.h"
+#include "platform/fake/faketimer.h"
+
+#include <QTest>
+
+namespace {
+
+// A main window of fakes, loaded as the program loads it.
+struct Fixture
+{
+    FakeFileSystem files{QStringLiteral("/home/user/project")};
+    FakeMessages messages;
+    FakeClipboard clipboard;
+    FakeFormWindow window;
+    FakeTextBox Text1;
+    FakeLabel lblFilename;
+    FakeLabel lblLine;
+    FakeEntry txtGotoLine;
+    std::array<FakeControl, 2> fraMain;
+    std::array<FakeButton, 4> cmdLocate;
+    FakeMenuItem mnuFileSaved{true};
+    FakeMenuItem mnuDelete{false};
+    FakeTimer Timer1;
+    MainForm form{{messages, files, clipboard, QStringLiteral("/usr/bin/kvncc")},
+                  {window, Text1, lblFilename, lblLine, txtGotoLine,
+                   {&fraMain[0], &fraMain[1]},
+                   {&cmdLocate[0], &cmdLocate[1], &cmdLocate[2], &cmdLocate[3]},
+                   mnuFileSaved, mnuDelete, Timer1}};
+
+    Fixture()
+    {
+        cmdLocate[1].setBold(true);
+        cmdLocate[2].setBold(true);
+        cmdLocate[3].setBold(true);
+        Text1.onChange = [this] { form.caretStatus.Text1_Change(); };
+    }
+
+    void load(const QString &commandLine = {}) { form.Form_Load(commandLine); }
+};
+
+} // namespace
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsWithDefaultsAndTheTemplate()
+    {
+        Fixture f;
+        f.load();
+        QCOMPARE(f.form.state.WorkDir, QStringLiteral("/home/user/project/"));
+        QCOMPARE(f.window.title(), QStringLiteral("Korvane (KVN) 2.2"));
+        QVERIFY(f.fraMain[0].isVisible());
+        QVERIFY(!f.fraMain[1].isVisible());
+        QCOMPARE(f.Text1.fontSize(), 8.0);
+        QVERIFY(f.mnuFileSaved.isChecked());
+        QVERIFY(!f.mnuDelete.isChecked());
+        QCOMPARE(f.form.compile.CompilerPath, QStringLiteral("/usr/bin/kvncc"));
+        QVERIFY(f.form.compile.configf.isEmpty());
+        QVERIFY(f.form.state.colours.isDefault());
+        QVERIFY(!f.form.settingsFile.GotSave);
+        QVERIFY(!f.Timer1.isEnabled());
+        QCOMPARE(f.form.compile.options.values.size(), 110);
+        QCOMPARE(f.form.compile.options.ticks, QStringList(110, QStringLiteral("0")));
+        QCOMPARE(f.lblFilename.caption(), QStringLiteral("(unsaved)"));
+        QCOMPARE(f.lblFilename.background(), Colours::white);
+        QCOMPARE(f.lblLine.caption(), QStringLiteral("Current line: 7 out of 12 line(s)"));
+        QVERIFY(f.form.state.FileSaved);
+        QVERIFY(f.cmdLocate[3].isBold());
+        QCOMPARE(f.form.about.AppName, QStringLiteral("Korvane (KVN)"));
+        QCOMPARE(f.form.about.AppDate, QStringLiteral("14th May 2003"));
+        QVERIFY(f.messages.calls.isEmpty());
+        // Nothing is written just for starting.
+        QVERIFY(!f.files.exists(QStringLiteral("/home/user/project/kvn.txt")));
+    }
+
+    void readsTheSettingsFile()
+    {
+        Fixture f;
+        f.files.files.insert(QStringLiteral("/home/user/project/kvn.txt"),
+                             " 12 \r\nFalse\r\nTrue\r\n/opt/cc\r\n/home/user/my.cfg\r\n 1 \r\n 2 \r\n 3 \r\n 4 \r\n");
+        f.load();
+        QCOMPARE(f.Text1.fontSize(), 12.0);
+        QVERIFY(!f.mnuFileSaved.isChecked());
+        QVERIFY(f.mnuDelete.isChecked());
+        QCOMPARE(f.form.compile.CompilerPath, QStringLiteral("/opt/cc"));
+        QCOMPARE(f.form.compile.configf, QStringLiteral("/home/user/my.cfg"));
+        QCOMPARE(f.form.state.colours, (IndicatorColours{1, 2, 3, 4}));
+        QVERIFY(f.form.settingsFile.GotSave);
+        QVERIFY(!f.cmdLocate[3].isBold());
+        // The saved colours of the file just read paint the label.
+        QCOMPARE(f.lblFilename.background(), Colour(1));
+        QCOMPARE(f.lblFilename.textColour(), Colour(2));
+    }
+
+    void emptyCompilerLineGivesTheDefaultCompiler()
+    {
+        Fixture f;
+        f.files.files.insert(QStringLiteral("/home/user/project/kvn.txt"),
+                             " 8 \r\nTrue\r\nFalse\r\n\r\n\r\n 16777215 \r\n 0 \r\n 255 \r\n 65535 \r\n");
+        f.load();
+        QCOMPARE(f.form.compile.CompilerPath, QStringLiteral("/usr/bin/kvncc"));
+    }
+
+    void damagedSettingsNeverStopStartUp()
+    {
+        Fixture f;
+        f.files.files.insert(QStringLiteral("/home/user/project/kvn.txt"), QByteArray("\x00\x01\xff", 3));
+        f.load();
+        QCOMPARE(f.Text1.fontSize(), 8.0);
+        QCOMPARE(f.form.compile.CompilerPath, QStringLiteral("/usr/bin/kvncc"));
+        QVERIFY(f.messages.calls.isEmpty());
+        QCOMPARE(f.lblLine.caption(), QStringLiteral("Current line: 7 out of 12 line(s)"));
+    }
+
+    void saveSettingsWritesTheCurrentState()
+    {
+        Fixture f;
+        f.load();
+        f.Text1.setFontSize(10.5);
+        f.mnuDelete.setChecked(true);
+        f.form.SaveSettings();
+        QCOMPARE(f.files.files.value(QStringLiteral("/home/user/project/kvn.txt")),
+                 QByteArray(" 10 \r\nTrue\r\nTrue\r\n/usr/bin/kvncc\r\n\r\n 16777215 \r\n 0 \r\n 255 \r\n 65535 \r\n"));
+        QCOMPARE(f.messages.titles(), QStringList{QStringLiteral("Some information...")});
+    }
+
+    void saveSettingsInAFolderThatCannotBeWritten()
+    {
+        Fixture f;
+        f.files.failWritesUnder(QStringLiteral("/home/user/project/"));
+        f.load();
+        f.Text1.setFontSize(14);
+        f.form.SaveSettings();
+        QCOMPARE(f.messages.titles(), QStringList{QStringLiteral("Some information...")});
+        QCOMPARE(f.Text1.fontSize(), 14.0);
+    }
+
+    void panelsSwitch()
+    {
+        Fixture f;
+        f.load();
+        f.form.mnuCompile_Click();
+        QVERIFY(!f.fraMain[0].isVisible());
+        QVERIFY(f.fraMain[1].isVisible());
+        f.form.mnuMain_Click();
+        QVERIFY(f.fraMain[0].isVisible());
+        QVERIFY(!f.fraMain[1].isVisible());
+    }
+
+    void resizeSnapsOrPlaces()
+    {
+        Fixture f;
+        f.load();
+        f.window.setOuterSize({5000, 7000});
+        f.form.Form_Resize();
+        QCOMPARE(f.window.outerSize(), (TwipSize{6660, 7000}));
+        QCOMPARE(f.window.placeCount, 0);
+        f.form.Form_Resize();
+        QCOMPARE(f.window.placeCount, 1);
+        QCOMPARE(f.window.placed.value(QStringLiteral("Text1")).height, 7000 - 2385);
+    }
+
+    void windowMenu()
+    {
+        Fixture f;
+        f.load();
+        f.form.mnuMax_Click();
+        QCOMPARE(f.window.state(), WindowState::Maximised);
+        f.window.setOuterSize({9000, 9000}); // ignored while maximised
+        f.form.mnuRestore_Click();
+        QCOMPARE(f.window.state(), WindowState::Normal);
+        QCOMPARE(f.window.outerSize(), (TwipSize{6660, 6480}));
+        f.form.mnuMin_Click();
+        QCOMPARE(f.window.state(), WindowState::Minimised);
+    }
+
+    void exitWithoutChangesQuitsAtOnce()
+    {
+        Fixture f;
+        f.load();
+        f.files.files.insert(QStringLiteral("/home/user/project/results.txt"), "output");
+        f.form.mnuExit_Click();
+        QVERIFY(f.messages.calls.isEmpty());
+        QVERIFY(f.window.unloaded);
+        QVERIFY(!f.files.exists(QStringLiteral("/home/user/project/results.txt")));
+    }
+
+    void exitWithChanges_data()
+    {
+        QTest::addColumn<int>("reply");
+        QTest::addColumn<bool>("quits");
+        QTest::newRow("no quits") << int(Reply::No) << true;
+        QTest::newRow("cancel stays") << int(Reply::Cancel) << false;
+        QTest::newRow("yes with a cancelled save stays") << int(Reply::Yes) << false;
+    }
+
+    void exitWithChanges()
+    {
+        QFETCH(int, reply);
+        QFETCH(bool, quits);
+        Fixture f;
+        f.load();
+        f.Text1.type(QStringLiteral("x"));
+        f.messages.answerNext(Reply(reply));
+        f.form.mnuExit_Click();
+        QCOMPARE(f.messages.titles(), QStringList{QStringLiteral("Would you like to save your file?")});
+        QCOMPARE(f.window.unloaded, quits);
+        QVERIFY(f.Text1.text().contains(QStringLiteral("x")));
+    }
+
+    void windowManagerCloseNeverQuits()
+    {
+        Fixture f;
+        f.load();
+        QVERIFY(!f.form.closeRequested(false));
+        f.Text1.type(QStringLiteral("x"));
+        QVERIFY(!f.form.closeRequested(false));
+        QVERIFY(f.messages.calls.isEmpty());
+        // At the end of the desktop session unsaved work is offered for saving.
+        f.messages.answerNext(Reply::Cancel);
+        QVERIFY(!f.form.closeRequested(true));
+        f.messages.answerNext(Reply::No);
+        QVERIFY(f.form.closeRequested(true));
+        QCOMPARE(f.messages.calls.size(), 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMainForm)
+#include "tst_mainform.moc"

@@ -1,0 +1,196 @@
+#include "app/maincatalogue.h"
+#include "app/widgets/mainwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <Qsci/qsciscintilla.h>
+
+// The window's wiring: controls and menu items carry their names, shortcuts
+// reach their handlers and a resize lays the controls out.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_workDir;
+    std::unique_ptr<MainWindow> m_window;
+
+    template<typename T>
+    T *find(const QString &name, int index = -1)
+    {
+        for (T *w : m_window->findChildren<T *>(name)) {
+            if (index < 0 || w->property("index").toInt() == index)
+                return w;
+        }
+        return nullptr;
+    }
+
+    QsciScintilla *editor() { return find<QsciScintilla>(QStringLiteral("Text1")); }
+    QLabel *label(const char *name) { return find<QLabel>(QString::fromUtf8(name)); }
+
+    // Answers the next modal message box with the given button.
+    static void answerNextBox(QMessageBox::StandardButton button)
+    {
+        QTimer::singleShot(0, [button] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->button(button)->click();
+        });
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_workDir.isValid());
+        QDir::setCurrent(m_workDir.path());
+    }
+
+    void init()
+    {
+        m_window = std::make_unique<MainWindow>(QString());
+        m_window->show();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    void everyCatalogueControlIsThere()
+    {
+        for (const ControlSpec &spec : MainCatalogue::controls()) {
+            QWidget *w = find<QWidget>(spec.name, spec.index);
+            QVERIFY2(w, qPrintable(spec.key()));
+            QCOMPARE(w->toolTip(), spec.toolTip);
+        }
+        QCOMPARE(find<QPushButton>(QStringLiteral("cmdCompile"))->text(), QStringLiteral("Start Compiling! (&D)"));
+        QVERIFY(find<QPushButton>(QStringLiteral("cmdCompile"))->font().bold());
+        QVERIFY(find<QPushButton>(QStringLiteral("cmdLocate"), 1)->font().bold());
+        QVERIFY(!find<QPushButton>(QStringLiteral("cmdLocate"), 0)->font().bold());
+        QVERIFY(!find<QLineEdit>(QStringLiteral("txtReplace"))->isEnabled());
+        QCOMPARE(find<QLineEdit>(QStringLiteral("txtGotoLine"))->text(), QStringLiteral("1"));
+    }
+
+    void everyMenuItemIsThere()
+    {
+        for (const MenuSpec &spec : MainCatalogue::menus()) {
+            QAction *action = m_window->menuAction(spec.key());
+            QVERIFY2(action, qPrintable(spec.key()));
+            QCOMPARE(action->objectName(), spec.name);
+            QCOMPARE(action->text(), spec.caption);
+            QCOMPARE(action->shortcut(), QKeySequence(spec.shortcut));
+        }
+        QVERIFY(m_window->menuAction(QStringLiteral("mnuFileSaved"))->isChecked());
+        QVERIFY(!m_window->menuAction(QStringLiteral("mnuDelete"))->isChecked());
+        QVERIFY(!m_window->menuAction(QStringLiteral("mnuMain"))->menu());
+        QVERIFY(m_window->menuAction(QStringLiteral("mnuKVN"))->menu());
+    }
+
+    void startsWithTheTemplate()
+    {
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Korvane (KVN) 2.2"));
+        QCOMPARE(label("lblFilename")->text(), QStringLiteral("(unsaved)"));
+        QCOMPARE(label("lblLine")->text(), QStringLiteral("Current line: 7 out of 12 line(s)"));
+        QCOMPARE(editor()->lines(), 12);
+        int line = 0, index = 0;
+        editor()->getCursorPosition(&line, &index);
+        QCOMPARE(line, 6);
+        QCOMPARE(index, 1);
+        QVERIFY(find<QGroupBox>(QStringLiteral("fraMain"), 0)->isVisible());
+        QVERIFY(!find<QGroupBox>(QStringLiteral("fraMain"), 1)->isVisible());
+        QCOMPARE(m_window->outerSize(), MainCatalogue::minimumSize);
+        QCOMPARE(editor()->geometry(), QRect(8, 40, 417, 273));
+    }
+
+    void typingMarksUnsavedAndFollowsTheCaret()
+    {
+        QTest::keyClicks(editor(), QStringLiteral("x"));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Korvane (KVN) 2.2 #"));
+        QCOMPARE(label("lblFilename")->palette().color(QPalette::Window), QColor(Qt::red));
+        QTest::keyClick(editor(), Qt::Key_Down);
+        QCOMPARE(label("lblLine")->text(), QStringLiteral("Current line: 8 out of 12 line(s)"));
+        QTest::keyClick(editor(), Qt::Key_Return);
+        QCOMPARE(label("lblLine")->text(), QStringLiteral("Current line: 9 out of 13 line(s)"));
+    }
+
+    void ctrlYCutsTheLine()
+    {
+        QTest::keyClick(editor(), Qt::Key_Down); // line 8: the system("pause") line
+        QTest::keyClick(editor(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("\tsystem(\"pause\"); "));
+        QCOMPARE(editor()->lines(), 12);
+        QCOMPARE(editor()->text(7), QStringLiteral("\r\n"));
+    }
+
+    void goToLineOnEnter()
+    {
+        auto *box = find<QLineEdit>(QStringLiteral("txtGotoLine"));
+        box->setFocus();
+        box->setText(QStringLiteral("3"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(label("lblLine")->text(), QStringLiteral("Current line: 3 (out of 12 lines)"));
+        QVERIFY(editor()->hasFocus());
+    }
+
+    void menuBarCommandsSwitchPanels()
+    {
+        m_window->menuAction(QStringLiteral("mnuCompile"))->trigger();
+        QVERIFY(find<QGroupBox>(QStringLiteral("fraMain"), 1)->isVisible());
+        QVERIFY(!find<QGroupBox>(QStringLiteral("fraMain"), 0)->isVisible());
+        m_window->menuAction(QStringLiteral("mnuSpace1"))->trigger();
+        QVERIFY(find<QGroupBox>(QStringLiteral("fraMain"), 1)->isVisible());
+        m_window->menuAction(QStringLiteral("mnuMain"))->trigger();
+        QVERIFY(find<QGroupBox>(QStringLiteral("fraMain"), 0)->isVisible());
+    }
+
+    void resizeAppliesTheLayout()
+    {
+        m_window->setOuterSize({8010, 9000});
+        QTRY_COMPARE(m_window->outerSize(), (TwipSize{8010, 9000}));
+        QCOMPARE(find<QPushButton>(QStringLiteral("cmdFindNext"))->x(), Twips::toPixels(8010 - 780));
+        QCOMPARE(editor()->height(), Twips::toPixels(9000 - 2385));
+        // Smaller than the minimum is refused.
+        m_window->resize(100, 100);
+        QVERIFY(m_window->outerSize().width >= 6660);
+        QVERIFY(m_window->outerSize().height >= 6480);
+    }
+
+    void ctrlTExitsAfterAsking()
+    {
+        QTest::keyClicks(editor(), QStringLiteral("x"));
+        answerNextBox(QMessageBox::Cancel);
+        QTest::keyClick(editor(), Qt::Key_T, Qt::ControlModifier);
+        QVERIFY(m_window->isVisible());
+        QVERIFY(editor()->text().contains(QLatin1Char('x')));
+
+        QFile results(QDir::current().filePath(QStringLiteral("results.txt")));
+        QVERIFY(results.open(QIODevice::WriteOnly));
+        results.close();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        answerNextBox(QMessageBox::No);
+        QTest::keyClick(editor(), Qt::Key_T, Qt::ControlModifier);
+        QVERIFY(!m_window->isVisible());
+        QVERIFY(!results.exists());
+    }
+
+    void windowManagerCloseIsRefused()
+    {
+        QVERIFY(!m_window->close());
+        QVERIFY(m_window->isVisible());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
