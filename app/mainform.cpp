@@ -13,13 +13,14 @@ EditorControls editorControls(const MainControls &c)
 } // namespace
 
 MainForm::MainForm(MainServices services, MainControls controls)
-    : TextBoxEx(services.clipboard)
+    : locations(compile, controls.cmdLocate)
+    , TextBoxEx(services.clipboard)
     , caretStatus(state, editorControls(controls), TextBoxEx)
-    , document(state, editorControls(controls), TextBoxEx, services.files, services.messages, m_locationButtons)
+    , document(state, editorControls(controls), TextBoxEx,
+               {services.files, services.messages, services.dialogs, locations}, controls.mnuFileSaved)
     , settingsFile(services.files, services.messages)
     , m_services(services)
     , m_controls(controls)
-    , m_locationButtons(controls.cmdLocate)
 {
 }
 
@@ -49,14 +50,24 @@ void MainForm::Form_Load(const QString &commandLine)
     if (compile.CompilerPath.isEmpty())
         compile.CompilerPath = m_services.defaultCompilerPath;
     if (!compile.configf.isEmpty())
-        m_locationButtons.setSpecified(Location::Configuration, true);
+        locations.setSpecified(Location::Configuration, true);
 
+    openFirstDocument(commandLine);
+}
+
+void MainForm::openFirstDocument(const QString &commandLine)
+{
     state.currFilename = commandLine;
-    if (state.currFilename.isEmpty()) {
-        state.FileSaved = true;
-        document.mnuNew_Click();
+    if (!state.currFilename.isEmpty()) {
+        QString path = state.currFilename;
+        // A file that cannot be opened has been reported by name; KVN then
+        // starts with a new document instead.
+        if (document.OpenSourceFile(Document::OpenMode::LoadGiven, path, QString()))
+            return;
+        state.currFilename.clear();
     }
-    // Opening the command-line document arrives with the file commands.
+    state.FileSaved = true;
+    document.mnuNew_Click();
 }
 
 Settings MainForm::currentSettings() const

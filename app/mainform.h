@@ -3,13 +3,14 @@
 #include "settingsfile.h"
 
 #include "compile/compilestate.h"
-#include "compile/locationbuttons.h"
+#include "compile/compilelocations.h"
 #include "desktop/aboutidentity.h"
 #include "editor/caretstatus.h"
 #include "editor/ctextboxex.h"
 #include "editor/document.h"
 #include "editor/editorstate.h"
 #include "platform/clipboard.h"
+#include "platform/filedialogs.h"
 #include "platform/filesystem.h"
 #include "platform/messages.h"
 #include "platform/timer.h"
@@ -22,6 +23,7 @@ struct MainServices
     Messages &messages;
     FileSystem &files;
     Clipboard &clipboard;
+    FileDialogs &dialogs;
     QString defaultCompilerPath; // this platform's default compiler
 };
 
@@ -72,6 +74,7 @@ public:
     CompileState compile;
     AboutIdentity about;
 
+    CompileLocations locations;
     CTextBoxEx TextBoxEx;
     CaretStatus caretStatus;
     Document document;
@@ -83,7 +86,10 @@ private:
     // Asks to save unsaved work; false when the user chose to stay.
     bool offerToSave();
 
+    // A document named on the command line, or the template when there is
+    // none or it cannot be opened.
+    void openFirstDocument(const QString &commandLine);
+
     MainServices m_services;
     MainControls m_controls;
-    LocationButtons m_locationButtons;
 };

@@ -9,3 +9,9 @@ void OptionStore::reset()
         ticks.append(QStringLiteral("0"));
     }
 }
+
+void OptionStore::setTicked(int option, bool ticked)
+{
+    if (option >= 0 && option < ticks.size())
+        ticks[option] = ticked ? QStringLiteral("1") : QStringLiteral("0");
+}

@@ -14,6 +14,9 @@ struct OptionStore
 
     // Every option unticked and without a value.
     void reset();
+
+    bool isTicked(int option) const { return ticks.value(option) == QLatin1String("1"); }
+    void setTicked(int option, bool ticked);
 };
 
 // The four files of a compile, indexed as the location buttons are.

@@ -3,20 +3,31 @@
 #include "caretstatus.h"
 #include "newfiletemplate.h"
 
-Document::Document(EditorState &state, EditorControls controls, const CTextBoxEx &textBoxEx,
-                   FileSystem &files, Messages &messages, SourceLink &sourceLink)
+#include <QStringList>
+
+Document::Document(EditorState &state, EditorControls controls, const CTextBoxEx &textBoxEx, Services services,
+                   const MenuItem &mnuFileSaved)
     : m_state(state)
     , m_controls(controls)
     , m_textBoxEx(textBoxEx)
-    , m_files(files)
-    , m_messages(messages)
-    , m_sourceLink(sourceLink)
+    , m_services(services)
+    , m_mnuFileSaved(mnuFileSaved)
 {
+}
+
+QString Document::openFilter()
+{
+    return QStringLiteral("C++ Source files|*.cpp|C Source files|*.c|C++/C Header files|*.h|Text files|*.txt|All files|*.*");
+}
+
+QString Document::saveFilter()
+{
+    return QStringLiteral("C++ Source files|*.cpp|C Source files|*.c|C/C++ Header files|*.h|Text Files|*.txt|All Files|*.*");
 }
 
 void Document::askToSaveThen(void (Document::*command)())
 {
-    switch (m_messages.show(savePromptText(), savePromptText(), Buttons::YesNoCancel, Icon::Information)) {
+    switch (m_services.messages.show(savePromptText(), savePromptText(), Buttons::YesNoCancel, Icon::Information)) {
     case Reply::Yes:
         mnuSave_Click();
         if (!m_state.GoCancel)
@@ -45,7 +56,7 @@ void Document::mnuNew_Click()
         askToSaveThen(&Document::mnuNew_Click);
         return;
     }
-    m_sourceLink.documentIsNew();
+    m_services.sourceLink.documentIsNew();
 
     // The template passes through "temp_kvn" in the working folder. A folder
     // that cannot be written must not leave the editor without it, so the
@@ -53,12 +64,13 @@ void Document::mnuNew_Click()
     const QByteArray templateBytes = NewFileTemplate::bytes();
     const QString tempPath = m_state.WorkDir + QStringLiteral("temp_kvn");
     QByteArray bytes = templateBytes;
-    if (m_files.write(tempPath, templateBytes).ok) {
-        if (const std::optional<QByteArray> readBack = m_files.read(tempPath))
+    if (m_services.files.write(tempPath, templateBytes).ok) {
+        if (const std::optional<QByteArray> readBack = m_services.files.read(tempPath))
             bytes = *readBack;
-        m_files.remove(tempPath);
+        m_services.files.remove(tempPath);
     }
     m_controls.Text1.setText(QString::fromLatin1(bytes));
+    m_format = TextFormat{};
     m_state.currFilename.clear();
     m_controls.lblFilename.setCaption(QStringLiteral("(unsaved)"));
 
@@ -71,18 +83,187 @@ void Document::mnuNew_Click()
     m_state.JustNew = true;
 }
 
+void Document::mnuOpen_Click()
+{
+    if (!m_state.FileSaved) {
+        askToSaveThen(&Document::mnuOpen_Click);
+        return;
+    }
+    if (m_state.fileopened.isEmpty()) {
+        QString path;
+        OpenSourceFile(OpenMode::PickAndLoad, path, openFilter());
+    } else {
+        QString path = m_state.fileopened;
+        OpenSourceFile(OpenMode::LoadGiven, path, QString());
+        m_state.fileopened.clear();
+    }
+}
+
+void Document::Text1_OLEDragDrop(const QStringList &files)
+{
+    if (files.isEmpty())
+        return;
+    m_state.fileopened = files.first();
+    mnuOpen_Click();
+}
+
+bool Document::OpenSourceFile(OpenMode mode, QString &path, const QString &filter)
+{
+    if (mode != OpenMode::LoadGiven) {
+        const std::optional<QString> chosen = m_services.dialogs.openFile(filter, 1);
+        if (!chosen) {
+            m_state.GoCancel = true;
+            return false;
+        }
+        path = *chosen;
+        if (mode == OpenMode::PickOnly) {
+            m_state.GoCancel = false;
+            return true;
+        }
+    }
+    const bool loaded = load(path);
+    m_state.GoCancel = !loaded;
+    return loaded;
+}
+
+std::optional<QByteArray> Document::readChecked(const QString &path)
+{
+    FileSystem &files = m_services.files;
+    Messages &messages = m_services.messages;
+    const std::optional<qint64> size = files.size(path);
+    if (!size) {
+        messages.show(QStringLiteral("KVN cannot open %1:\rthere is no such file.").arg(path),
+                      QStringLiteral("File not opened"), Buttons::Ok, Icon::Exclamation);
+        return std::nullopt;
+    }
+    if (*size > largestFileBytes) {
+        messages.show(QStringLiteral("KVN cannot open %1:\rit is %2 MB, and files over 1024 MB are too large to edit.")
+                          .arg(path)
+                          .arg(*size / (1024 * 1024)),
+                      QStringLiteral("File not opened"), Buttons::Ok, Icon::Exclamation);
+        return std::nullopt;
+    }
+    if (*size > largeFileBytes
+        && messages.show(QStringLiteral("%1 is %2 MB. Opening it may take a while and a lot of memory.\rOpen it anyway?")
+                             .arg(path)
+                             .arg(*size / (1024 * 1024)),
+                         QStringLiteral("Large file"), Buttons::YesNo, Icon::Exclamation)
+               != Reply::Yes) {
+        return std::nullopt;
+    }
+    std::optional<QByteArray> bytes = files.read(path);
+    if (!bytes) {
+        messages.show(QStringLiteral("KVN cannot open %1:\rthe file cannot be read.").arg(path),
+                      QStringLiteral("File not opened"), Buttons::Ok, Icon::Exclamation);
+        return std::nullopt;
+    }
+    // Source text has no NUL bytes; a file with them in its first block is
+    // most likely a program or an image opened by mistake.
+    if (bytes->left(64 * 1024).contains('\0')
+        && messages.show(QStringLiteral("%1 looks like a binary file, not source text.\rOpen it anyway?").arg(path),
+                         QStringLiteral("Binary file"), Buttons::YesNo, Icon::Exclamation)
+               != Reply::Yes) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool Document::load(const QString &path)
+{
+    const std::optional<QByteArray> bytes = readChecked(path);
+    if (!bytes)
+        return false;
+    if (!path.endsWith(QLatin1String("cpp")) && !path.endsWith(QLatin1Char('c'))
+        && m_services.messages.show(QStringLiteral("Unrecognised file format selected. Do you want to force C++ compile?"),
+                                    QStringLiteral("Unrecognised file format found"), Buttons::YesNo, Icon::Information)
+               == Reply::Yes) {
+        m_services.sourceLink.forceCppCompile();
+    }
+    DecodedText decoded = TextCodec::decode(*bytes);
+    m_controls.Text1.setText(decoded.text);
+    m_format = decoded.format;
+    m_state.currFilename = path;
+    m_controls.lblFilename.setCaption(path);
+    m_services.sourceLink.documentOpened(path);
+    m_state.FileSaved = true;
+    showSaved();
+    m_controls.Text1.setModified(false);
+    m_state.LastSearchPos = m_controls.Text1.selectionStart();
+    return true;
+}
+
+bool Document::write(const QString &path)
+{
+    const TextCodec::Encoded encoded = TextCodec::encode(m_controls.Text1.text(), m_format);
+    const FileSystem::WriteResult result = m_services.files.write(path, encoded.bytes);
+    if (!result.ok) {
+        m_services.messages.show(QStringLiteral("KVN could not save %1:\r%2.\rThe file on disk has not been changed; "
+                                                "your text is still here.")
+                                     .arg(path, result.error),
+                                 QStringLiteral("File not saved"), Buttons::Ok, Icon::Critical);
+        return false;
+    }
+    if (encoded.switchedToUtf8) {
+        m_format.encoding = TextFormat::Encoding::Utf8;
+        m_services.messages.show(QStringLiteral("%1 was a Latin-1 file, but the text now holds characters that Latin-1 "
+                                                "cannot store, so it was saved as UTF-8.")
+                                     .arg(path),
+                                 QStringLiteral("Saved as UTF-8"), Buttons::Ok, Icon::Information);
+    }
+    m_controls.Text1.setModified(false);
+    return true;
+}
+
+void Document::confirmSaved()
+{
+    if (m_mnuFileSaved.isChecked())
+        m_services.messages.show(QStringLiteral("File saved."), QStringLiteral("File saved."), Buttons::Ok, Icon::Information);
+    m_controls.lblFilename.setColours(m_state.colours.FSaveB_Y, m_state.colours.FSaveT_Y);
+}
+
 void Document::mnuSave_Click()
 {
     if (m_state.currFilename.isEmpty()) {
         mnuSaveAs_Click();
         return;
     }
-    // Writing to a file arrives with the file commands; until then a save
-    // ends as a cancelled one, so nothing is ever reported as saved.
-    m_state.GoCancel = true;
+    if (!write(m_state.currFilename)) {
+        m_state.GoCancel = true;
+        return;
+    }
+    m_state.FileSaved = true;
+    m_state.GoCancel = false;
+    m_controls.window.setTitle(m_state.FormName);
+    m_services.sourceLink.documentSaved(m_state.currFilename);
+    confirmSaved();
 }
 
 void Document::mnuSaveAs_Click()
 {
-    m_state.GoCancel = true;
+    const std::optional<QString> chosen = m_services.dialogs.saveFile(saveFilter(), 1);
+    if (!chosen) {
+        m_state.GoCancel = true;
+        return;
+    }
+    const QString path = *chosen;
+    if (m_services.files.exists(path) && m_controls.lblFilename.caption() != path) {
+        const Reply reply = m_services.messages.show(
+            QStringLiteral("File exists! Do you want to continue saving the text under this filename: %1 ?").arg(path),
+            QStringLiteral("File Exists!"), Buttons::YesNo, Icon::Exclamation);
+        if (reply != Reply::Yes) {
+            mnuSaveAs_Click();
+            return;
+        }
+    }
+    if (!write(path)) {
+        m_state.GoCancel = true;
+        return;
+    }
+    m_controls.lblFilename.setCaption(path);
+    m_state.FileSaved = true;
+    m_state.GoCancel = false;
+    m_controls.window.setTitle(m_state.FormName);
+    m_state.currFilename = path;
+    m_services.sourceLink.documentSaved(path);
+    confirmSaved();
 }

@@ -4,36 +4,73 @@
 #include "editorcontrols.h"
 #include "editorstate.h"
 #include "sourcelink.h"
+#include "textformat.h"
 
+#include "platform/filedialogs.h"
 #include "platform/filesystem.h"
 #include "platform/messages.h"
 
-// The document commands: New, Save and Save As, and the save prompt that
-// guards every command replacing the document.
+// The document commands: New, Open, Save and Save As, opening a dropped file
+// and the command-line file, and the save prompt that guards every command
+// replacing the document. A file is written back in the encoding and line
+// ends it was read with, and a save that fails says so and changes nothing.
 class Document
 {
 public:
-    Document(EditorState &state, EditorControls controls, const CTextBoxEx &textBoxEx,
-             FileSystem &files, Messages &messages, SourceLink &sourceLink);
+    struct Services
+    {
+        FileSystem &files;
+        Messages &messages;
+        FileDialogs &dialogs;
+        SourceLink &sourceLink;
+    };
+
+    Document(EditorState &state, EditorControls controls, const CTextBoxEx &textBoxEx, Services services,
+             const MenuItem &mnuFileSaved);
 
     void mnuNew_Click();
+    void mnuOpen_Click();
     void mnuSave_Click();
     void mnuSaveAs_Click();
+    // Files dropped on the editor; the first one is opened.
+    void Text1_OLEDragDrop(const QStringList &files);
+
+    enum class OpenMode { PickOnly = 0, PickAndLoad = 1, LoadGiven = 2 };
+    // Picks a file (PickOnly, PickAndLoad) or takes path (LoadGiven), and
+    // loads it unless PickOnly. path receives the file picked. Sets GoCancel
+    // when the dialog was cancelled or the file was not loaded; returns
+    // whether it succeeded.
+    bool OpenSourceFile(OpenMode mode, QString &path, const QString &filter);
 
     // The file label's colours and the window title for the saved state.
     void showSaved();
 
+    const TextFormat &format() const { return m_format; }
+
     static QString savePromptText() { return QStringLiteral("Would you like to save your file?"); }
+    static QString openFilter();
+    static QString saveFilter();
+    // Files above this size are opened only when the user confirms.
+    static constexpr qint64 largeFileBytes = 100 * 1024 * 1024;
+    // Files above this size are not opened at all.
+    static constexpr qint64 largestFileBytes = 1024 * 1024 * 1024;
 
 private:
     // Asks to save unsaved work; Yes saves and No discards, then the asking
     // command runs again. Cancel leaves everything as it is.
     void askToSaveThen(void (Document::*command)());
+    // Reads, checks and shows a file; false with the user told why when it
+    // could not be loaded or the user declined.
+    bool load(const QString &path);
+    std::optional<QByteArray> readChecked(const QString &path);
+    // Writes the document to path; false with the user told why.
+    bool write(const QString &path);
+    void confirmSaved();
 
     EditorState &m_state;
     EditorControls m_controls;
     const CTextBoxEx &m_textBoxEx;
-    FileSystem &m_files;
-    Messages &m_messages;
-    SourceLink &m_sourceLink;
+    Services m_services;
+    const MenuItem &m_mnuFileSaved;
+    TextFormat m_format;
 };

@@ -27,12 +27,15 @@ public:
     // Deletes a file. False when it was missing or could not be deleted.
     virtual bool remove(const QString &path) = 0;
 
+    // The file's length in bytes, or nothing when it does not exist.
+    virtual std::optional<qint64> size(const QString &path) const = 0;
+
     // The whole file, or nothing when it cannot be read.
     virtual std::optional<QByteArray> read(const QString &path) const = 0;
 
     // Replaces the file's content atomically: after a failure the old file
     // is left as it was (or absent, when there was none). A symbolic link
     // is written through to its target and an existing file keeps its
-    // permissions.
+    // permissions; a file the user may not write is not replaced.
     virtual WriteResult write(const QString &path, const QByteArray &bytes) = 0;
 };

@@ -43,7 +43,8 @@ public:
 
     virtual int length() const = 0;
     virtual QString text() const = 0;
-    // Replaces the whole text; the caret goes to the start.
+    // Replaces the whole text, which then counts as unmodified with nothing
+    // to undo; the caret goes to the start.
     virtual void setText(const QString &text) = 0;
     // Replaces length units from start with text, as one undoable edit.
     virtual void replace(int start, int length, const QString &text) = 0;

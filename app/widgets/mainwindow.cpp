@@ -43,6 +43,7 @@ QString defaultCompilerPath()
 MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
     , m_messages(this)
+    , m_dialogs(this)
 {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("Korvane (KVN) 2.1"));
@@ -68,7 +69,7 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
                           {m_fraMain[0].get(), m_fraMain[1].get()},
                           {m_cmdLocate[0].get(), m_cmdLocate[1].get(), m_cmdLocate[2].get(), m_cmdLocate[3].get()},
                           *m_mnuFileSaved, *m_mnuDelete, m_timer1};
-    m_form = std::make_unique<MainForm>(MainServices{m_messages, m_files, m_clipboard, defaultCompilerPath()}, controls);
+    m_form = std::make_unique<MainForm>(MainServices{m_messages, m_files, m_clipboard, m_dialogs, defaultCompilerPath()}, controls);
 
     connectEvents();
     m_form->Form_Load(commandLine);
@@ -187,6 +188,8 @@ void MainWindow::connectEvents()
     });
     connect(m_editor, &EditorWidget::keyUp, this, [&form] { form.caretStatus.Text1_KeyUp(); });
     connect(m_editor, &EditorWidget::mouseDown, this, [&form] { form.caretStatus.Text1_MouseDown(); });
+    connect(m_editor, &EditorWidget::filesDropped, this,
+            [&form](const QStringList &files) { form.document.Text1_OLEDragDrop(files); });
     connect(widget<QLineEdit>("txtGotoLine"), &QLineEdit::returnPressed, this,
             [&form] { form.caretStatus.txtGotoLine_KeyPress(Keys::Enter); });
 
@@ -194,6 +197,7 @@ void MainWindow::connectEvents()
         connect(action(key), &QAction::triggered, this, handler);
     };
     onMenu("mnuNew", [&form] { form.document.mnuNew_Click(); });
+    onMenu("mnuOpen", [&form] { form.document.mnuOpen_Click(); });
     onMenu("mnuSave", [&form] { form.document.mnuSave_Click(); });
     onMenu("mnuSaveAs", [&form] { form.document.mnuSaveAs_Click(); });
     onMenu("mnuMain", [&form] { form.mnuMain_Click(); });

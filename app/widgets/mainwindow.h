@@ -4,6 +4,7 @@
 #include "platform/formwindow.h"
 #include "platform/qt/qtclipboard.h"
 #include "platform/qt/qtcontrols.h"
+#include "platform/qt/qtfiledialogs.h"
 #include "platform/qt/qtfilesystem.h"
 #include "platform/qt/qtmessages.h"
 #include "platform/qt/qttimer.h"
@@ -67,6 +68,7 @@ private:
     QtMessages m_messages;
     QtFileSystem m_files;
     QtClipboard m_clipboard;
+    QtFileDialogs m_dialogs;
     QtTimer m_timer1;
     std::unique_ptr<ScintillaTextBox> m_text1;
     std::unique_ptr<QtLabel> m_lblFilename;

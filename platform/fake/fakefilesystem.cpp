@@ -3,6 +3,24 @@
 FakeFileSystem::FakeFileSystem(QString currentFolder)
     : m_currentFolder(std::move(currentFolder))
 {
+    if (!m_currentFolder.endsWith(QLatin1Char('/')))
+        m_currentFolder += QLatin1Char('/');
+}
+
+void FakeFileSystem::addFolder(const QString &folder)
+{
+    m_folders.append(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
+}
+
+bool FakeFileSystem::knownFolder(const QString &folder) const
+{
+    if (m_folders.contains(folder))
+        return true;
+    for (auto it = files.keyBegin(); it != files.keyEnd(); ++it) {
+        if (it->startsWith(folder))
+            return true;
+    }
+    return false;
 }
 
 bool FakeFileSystem::exists(const QString &path) const
@@ -20,6 +38,15 @@ bool FakeFileSystem::remove(const QString &path)
     return files.remove(path) > 0;
 }
 
+std::optional<qint64> FakeFileSystem::size(const QString &path) const
+{
+    if (reportedSizes.contains(path))
+        return reportedSizes.value(path);
+    if (!files.contains(path))
+        return std::nullopt;
+    return files.value(path).size();
+}
+
 std::optional<QByteArray> FakeFileSystem::read(const QString &path) const
 {
     if (m_unreadable.contains(path) || !files.contains(path))
@@ -33,6 +60,21 @@ FileSystem::WriteResult FakeFileSystem::write(const QString &path, const QByteAr
     for (const QString &folder : m_readOnlyFolders) {
         if (path.startsWith(folder))
             return {false, QStringLiteral("Permission denied")};
+    }
+    if (m_readOnlyFiles.contains(path))
+        return {false, QStringLiteral("Permission denied")};
+    const QString folder = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+    if (!folder.isEmpty() && folder != m_currentFolder && !knownFolder(folder))
+        return {false, QStringLiteral("No such file or directory")};
+    if (m_diskSpace) {
+        const bool fits = bytes.size() <= *m_diskSpace;
+        m_diskSpace.reset();
+        if (!fits)
+            return {false, QStringLiteral("No space left on device")};
+    }
+    if (m_failRename) {
+        m_failRename = false;
+        return {false, QStringLiteral("Device or resource busy")};
     }
     files.insert(path, bytes);
     return {};

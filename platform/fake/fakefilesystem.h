@@ -15,18 +15,38 @@ public:
     QString currentFolder() const override { return m_currentFolder; }
     bool exists(const QString &path) const override;
     bool remove(const QString &path) override;
+    std::optional<qint64> size(const QString &path) const override;
     std::optional<QByteArray> read(const QString &path) const override;
     WriteResult write(const QString &path, const QByteArray &bytes) override;
 
     void failWritesUnder(const QString &folder) { m_readOnlyFolders.append(folder); }
     void failReadsOf(const QString &path) { m_unreadable.append(path); }
+    // The next write stops after this many bytes, as a full disk would.
+    void failNextWriteAfter(qsizetype bytes) { m_diskSpace = bytes; }
+    // The next write gets its bytes out but cannot take the file's place.
+    void failNextRename() { m_failRename = true; }
+    // A file the user may read but not write.
+    void makeReadOnly(const QString &path) { m_readOnlyFiles.append(path); }
+    // Files whose reported size differs from their content, to stand for
+    // files too large to create in a test.
+    QMap<QString, qint64> reportedSizes;
+
+    // Folders exist when a file lies in them, when they are the current
+    // folder, or when added here; a write into any other folder fails.
+    void addFolder(const QString &folder);
 
     QMap<QString, QByteArray> files;
     QStringList writes;  // every path written, failed writes included
     QStringList removals;
 
 private:
+    bool knownFolder(const QString &folder) const;
+
     QString m_currentFolder;
+    QStringList m_folders;
     QStringList m_readOnlyFolders;
     QStringList m_unreadable;
+    QStringList m_readOnlyFiles;
+    std::optional<qsizetype> m_diskSpace;
+    bool m_failRename = false;
 };

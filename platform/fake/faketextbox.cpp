@@ -66,6 +66,7 @@ void FakeTextBox::setText(const QString &text)
     m_selStart = 0;
     m_selLength = 0;
     changed();
+    m_modified = false;
 }
 
 void FakeTextBox::replace(int start, int length, const QString &text)

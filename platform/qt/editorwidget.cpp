@@ -4,6 +4,8 @@
 #include <Qsci/qscilexercpp.h>
 
 #include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 
 EditorWidget::EditorWidget(QWidget *parent)
     : QsciScintilla(parent)
@@ -92,4 +94,43 @@ void EditorWidget::mousePressEvent(QMouseEvent *event)
 void EditorWidget::updateMarginWidth()
 {
     setMarginWidth(0, QStringLiteral("0%1").arg(lines()));
+}
+
+static QStringList localFiles(const QMimeData *data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
+void EditorWidget::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (localFiles(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void EditorWidget::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (localFiles(event->mimeData()).isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
+}
+
+void EditorWidget::dropEvent(QDropEvent *event)
+{
+    const QStringList paths = localFiles(event->mimeData());
+    if (paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    emit filesDropped(paths);
 }

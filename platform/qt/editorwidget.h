@@ -26,11 +26,17 @@ signals:
     void keyUp(int key, Qt::KeyboardModifiers modifiers);
     // After the caret followed the click.
     void mouseDown();
+    // Local files dropped on the box, in the order given.
+    void filesDropped(const QStringList &paths);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    // Only a list of files may be dropped here; other data is refused.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void updateMarginWidth();

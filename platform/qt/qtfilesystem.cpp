@@ -24,6 +24,14 @@ bool QtFileSystem::remove(const QString &path)
     return QFile::remove(path);
 }
 
+std::optional<qint64> QtFileSystem::size(const QString &path) const
+{
+    const QFileInfo info(path);
+    if (!info.exists() || info.isDir())
+        return std::nullopt;
+    return info.size();
+}
+
 std::optional<QByteArray> QtFileSystem::read(const QString &path) const
 {
     QFile file(path);
@@ -45,6 +53,11 @@ FileSystem::WriteResult QtFileSystem::write(const QString &path, const QByteArra
     // Write through a symbolic link to the file it names, so the link stays.
     const QFileInfo info(path);
     const QString target = info.isSymLink() ? info.symLinkTarget() : path;
+    // Replacing goes through the folder, so a read-only file would be
+    // replaced without complaint; it must refuse as a write to it would.
+    const QFileInfo targetInfo(target);
+    if (targetInfo.exists() && !targetInfo.isWritable())
+        return {false, QStringLiteral("The file is read-only")};
     QSaveFile file(target);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))

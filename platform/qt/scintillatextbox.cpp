@@ -130,8 +130,9 @@ QString ScintillaTextBox::text() const
 void ScintillaTextBox::setText(const QString &text)
 {
     m_widget->setText(text);
-    // A replaced text starts a new undo history, as the box always had.
+    // A replaced text starts a new undo history and counts as unchanged.
     send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+    setModified(false);
     send(QsciScintillaBase::SCI_GOTOPOS, 0);
 }
 

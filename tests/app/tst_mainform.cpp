@@ -1,5 +1,6 @@
 #include "app/mainform.h"
 #include "platform/fake/fakeclipboard.h"
+#include "platform/fake/fakefiledialogs.h"
 #include "platform/fake/fakefilesystem.h"
 #include "platform/fake/fakeformwindow.h"
 #include "platform/fake/fakemessages.h"
@@ -16,6 +17,7 @@ struct Fixture
     FakeFileSystem files{QStringLiteral("/home/user/project")};
     FakeMessages messages;
     FakeClipboard clipboard;
+    FakeFileDialogs dialogs;
     FakeFormWindow window;
     FakeTextBox Text1;
     FakeLabel lblFilename;
@@ -26,7 +28,7 @@ struct Fixture
     FakeMenuItem mnuFileSaved{true};
     FakeMenuItem mnuDelete{false};
     FakeTimer Timer1;
-    MainForm form{{messages, files, clipboard, QStringLiteral("/usr/bin/kvncc")},
+    MainForm form{{messages, files, clipboard, dialogs, QStringLiteral("/usr/bin/kvncc")},
                   {window, Text1, lblFilename, lblLine, txtGotoLine,
                    {&fraMain[0], &fraMain[1]},
                    {&cmdLocate[0], &cmdLocate[1], &cmdLocate[2], &cmdLocate[3]},

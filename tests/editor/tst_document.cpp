@@ -1,8 +1,9 @@
-#include "compile/locationbuttons.h"
+#include "compile/compilelocations.h"
 #include "editor/caretstatus.h"
 #include "editor/document.h"
 #include "editor/newfiletemplate.h"
 #include "platform/fake/fakeclipboard.h"
+#include "platform/fake/fakefiledialogs.h"
 #include "platform/fake/fakefilesystem.h"
 #include "platform/fake/fakeformwindow.h"
 #include "platform/fake/fakemessages.h"
@@ -26,17 +27,21 @@ private:
         FakeClipboard clipboard;
         FakeFileSystem files{QStringLiteral("/home/user/")};
         FakeMessages messages;
+        FakeFileDialogs dialogs;
+        FakeMenuItem mnuFileSaved{true};
         std::array<FakeButton, 4> buttons;
-        LocationButtons locations{{&buttons[0], &buttons[1], &buttons[2], &buttons[3]}};
+        CompileState compile;
+        CompileLocations locations{compile, {&buttons[0], &buttons[1], &buttons[2], &buttons[3]}};
         CTextBoxEx ex{clipboard};
         EditorControls controls{window, box, lblFilename, lblLine, txtGotoLine};
         CaretStatus status{state, controls, ex};
-        Document document{state, controls, ex, files, messages, locations};
+        Document document{state, controls, ex, {files, messages, dialogs, locations}, mnuFileSaved};
 
         Fixture()
         {
             state.FormName = QStringLiteral("Korvane (KVN) 2.2");
             state.WorkDir = files.currentFolder();
+            compile.options.reset();
             ex.setTextBox(&box);
             box.onChange = [this] { status.Text1_Change(); };
         }

@@ -1,0 +1,56 @@
+#include "qtfiledialogs.h"
+
+#include "qtcontrols.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+
+QStringList QtFileDialogs::qtFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts.at(i + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString &pattern : patterns) {
+            // "*.*" means every file, with or without a dot.
+            if (pattern.trimmed() == QLatin1String("*.*"))
+                pattern = QStringLiteral("*");
+        }
+        result.append(QStringLiteral("%1 (%2)").arg(parts.at(i), patterns.join(QLatin1Char(' '))));
+    }
+    return result;
+}
+
+static std::optional<QString> runFileDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &filter,
+                                            int filterIndex)
+{
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const QStringList filters = QtFileDialogs::qtFilters(filter);
+    dialog.setNameFilters(filters);
+    if (filterIndex >= 1 && filterIndex <= filters.size())
+        dialog.selectNameFilter(filters.at(filterIndex - 1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().first();
+}
+
+std::optional<QString> QtFileDialogs::openFile(const QString &filter, int filterIndex)
+{
+    return runFileDialog(m_parent, QFileDialog::AcceptOpen, filter, filterIndex);
+}
+
+std::optional<QString> QtFileDialogs::saveFile(const QString &filter, int filterIndex)
+{
+    return runFileDialog(m_parent, QFileDialog::AcceptSave, filter, filterIndex);
+}
+
+std::optional<Colour> QtFileDialogs::chooseColour(Colour initial)
+{
+    const QColor chosen = QColorDialog::getColor(toQColor(initial), m_parent);
+    if (!chosen.isValid())
+        return std::nullopt;
+    return fromQColor(chosen);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/filedialogs.h"
+
+class QWidget;
+
+class QtFileDialogs : public FileDialogs
+{
+public:
+    explicit QtFileDialogs(QWidget *parent = nullptr) : m_parent(parent) {}
+
+    std::optional<QString> openFile(const QString &filter, int filterIndex) override;
+    std::optional<QString> saveFile(const QString &filter, int filterIndex) override;
+    std::optional<Colour> chooseColour(Colour initial) override;
+
+    // "C++ Source files|*.cpp|All files|*.*" becomes Qt's
+    // "C++ Source files (*.cpp);;All files (*)".
+    static QStringList qtFilters(const QString &filter);
+
+private:
+    QWidget *m_parent;
+};
