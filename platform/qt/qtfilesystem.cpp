@@ -55,8 +55,11 @@ FileSystem::WriteResult QtFileSystem::write(const QString &path, const QByteArra
     const QString target = info.isSymLink() ? info.symLinkTarget() : path;
     // Replacing goes through the folder, so a read-only file would be
     // replaced without complaint; it must refuse as a write to it would.
+    // A file with no write permission for anyone counts as read-only even
+    // for an administrator, who could otherwise write it regardless.
     const QFileInfo targetInfo(target);
-    if (targetInfo.exists() && !targetInfo.isWritable())
+    const QFileDevice::Permissions anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    if (targetInfo.exists() && (!targetInfo.isWritable() || !(targetInfo.permissions() & anyWrite)))
         return {false, QStringLiteral("The file is read-only")};
     QSaveFile file(target);
     file.setDirectWriteFallback(false);

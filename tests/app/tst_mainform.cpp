@@ -217,6 +217,59 @@ private slots:
         QVERIFY(f.Text1.text().contains(QStringLiteral("x")));
     }
 
+    void startsWithTheCommandLineFile()
+    {
+        Fixture f;
+        f.files.files.insert(QStringLiteral("/home/user/my prog.cpp"), QByteArray("int main() {}\n"));
+        f.load(QStringLiteral("/home/user/my prog.cpp"));
+        QCOMPARE(f.Text1.text(), QStringLiteral("int main() {}\r\n"));
+        QCOMPARE(f.lblFilename.caption(), QStringLiteral("/home/user/my prog.cpp"));
+        QCOMPARE(f.form.state.currFilename, QStringLiteral("/home/user/my prog.cpp"));
+        QCOMPARE(f.window.title(), QStringLiteral("Korvane (KVN) 2.2"));
+        QCOMPARE(f.form.compile.srcfile, QStringLiteral("/home/user/my prog.cpp"));
+        QVERIFY(!f.cmdLocate[1].isBold());
+        QVERIFY(f.form.state.FileSaved);
+        QVERIFY(f.messages.calls.isEmpty());
+    }
+
+    void anUnreadableCommandLineFileStartsWithTheTemplate()
+    {
+        Fixture f;
+        f.load(QStringLiteral("/home/user/gone.cpp"));
+        QCOMPARE(f.messages.calls.size(), 1);
+        QVERIFY(f.messages.calls[0].text.contains(QStringLiteral("/home/user/gone.cpp")));
+        QCOMPARE(f.lblFilename.caption(), QStringLiteral("(unsaved)"));
+        QVERIFY(f.form.state.currFilename.isEmpty());
+        QCOMPARE(f.lblLine.caption(), QStringLiteral("Current line: 7 out of 12 line(s)"));
+        QVERIFY(f.form.state.JustNew);
+    }
+
+    void exitYesSavesBeforeQuitting()
+    {
+        Fixture f;
+        f.files.files.insert(QStringLiteral("/home/user/a.cpp"), QByteArray("a\n"));
+        f.load(QStringLiteral("/home/user/a.cpp"));
+        f.mnuFileSaved.setChecked(false);
+        f.Text1.type(QStringLiteral("b"));
+        f.messages.answerNext(Reply::Yes);
+        f.form.mnuExit_Click();
+        QCOMPARE(f.files.files.value(QStringLiteral("/home/user/a.cpp")), QByteArray("ba\n"));
+        QVERIFY(f.window.unloaded);
+    }
+
+    void exitStaysWhenTheSaveFails()
+    {
+        Fixture f;
+        f.files.files.insert(QStringLiteral("/home/user/a.cpp"), QByteArray("a\n"));
+        f.load(QStringLiteral("/home/user/a.cpp"));
+        f.files.makeReadOnly(QStringLiteral("/home/user/a.cpp"));
+        f.Text1.type(QStringLiteral("b"));
+        f.messages.answerNext(Reply::Yes);
+        f.form.mnuExit_Click();
+        QVERIFY(!f.window.unloaded);
+        QCOMPARE(f.messages.titles(), (QStringList{QStringLiteral("Would you like to save your file?"), QStringLiteral("File not saved")}));
+    }
+
     void windowManagerCloseNeverQuits()
     {
         Fixture f;

@@ -136,6 +136,359 @@ private slots:
             QCOMPARE(f.window.title(), QStringLiteral("Korvane (KVN) 2.2 #"));
         }
     }
+
+    void openLoadsAFileAndSetsTheCompilePaths()
+    {
+        Fixture f;
+        f.document.mnuNew_Click();
+        f.files.files.insert(QStringLiteral("/src/a.b/prog.cpp"), QByteArray("int main() {}\nint x;\n"));
+        f.dialogs.pickNext(QStringLiteral("/src/a.b/prog.cpp"));
+
+        f.document.mnuOpen_Click();
+
+        QCOMPARE(f.dialogs.calls.size(), 1);
+        QCOMPARE(f.dialogs.calls[0].filter, Document::openFilter());
+        QCOMPARE(f.dialogs.calls[0].filterIndex, 1);
+        QCOMPARE(f.box.text(), QStringLiteral("int main() {}\r\nint x;\r\n"));
+        QCOMPARE(f.state.currFilename, QStringLiteral("/src/a.b/prog.cpp"));
+        QCOMPARE(f.lblFilename.caption(), QStringLiteral("/src/a.b/prog.cpp"));
+        QCOMPARE(f.compile.srcfile, QStringLiteral("/src/a.b/prog.cpp"));
+        QCOMPARE(f.compile.newpath, QStringLiteral("/src/a.b/prog.exe"));
+        QVERIFY(!f.buttons[1].isBold());
+        QVERIFY(!f.buttons[2].isBold());
+        QVERIFY(f.state.FileSaved);
+        QVERIFY(!f.state.GoCancel);
+        QCOMPARE(f.window.title(), QStringLiteral("Korvane (KVN) 2.2"));
+        QCOMPARE(f.lblFilename.background(), Colours::white);
+        QCOMPARE(f.state.LastSearchPos, 0);
+        QVERIFY(f.messages.calls.isEmpty());
+    }
+
+    void outputPathIsCutAtTheLastDotOfTheWholePath()
+    {
+        Fixture f;
+        f.files.files.insert(QStringLiteral("/src/a.b/prog"), QByteArray("x"));
+        f.messages.answerNext(Reply::No);
+        QString path = QStringLiteral("/src/a.b/prog");
+        QVERIFY(f.document.OpenSourceFile(Document::OpenMode::LoadGiven, path, {}));
+        QCOMPARE(f.compile.newpath, QStringLiteral("/src/a.exe"));
+        f.files.files.insert(QStringLiteral("/src/noext"), QByteArray("x"));
+        f.messages.answerNext(Reply::No);
+        path = QStringLiteral("/src/noext");
+        QVERIFY(f.document.OpenSourceFile(Document::OpenMode::LoadGiven, path, {}));
+        QCOMPARE(f.compile.newpath, QStringLiteral("/src/noext.exe"));
+    }
+
+    void unrecognisedExtensionsOfferCppCompile_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("notes.txt") << QStringLiteral("/w/notes.txt") << true;
+        QTest::newRow("prog.c") << QStringLiteral("/w/prog.c") << false;
+        QTest::newRow("prog.cpp") << QStringLiteral("/w/prog.cpp") << false;
+        QTest::newRow("file.doc ends in c") << QStringLiteral("/w/file.doc") << false;
+        QTest::newRow("PROG.CPP is case-sensitive") << QStringLiteral("/w/PROG.CPP") << true;
+        QTest::newRow("header") << QStringLiteral("/w/prog.h") << true;
+    }
+
+    void unrecognisedExtensionsOfferCppCompile()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, asks);
+        for (const Reply answer : {Reply::Yes, Reply::No}) {
+            Fixture f;
+            f.files.files.insert(path, QByteArray("text"));
+            f.messages.answerNext(answer);
+            QString p = path;
+            QVERIFY(f.document.OpenSourceFile(Document::OpenMode::LoadGiven, p, {}));
+            QCOMPARE(f.messages.calls.size(), asks ? 1 : 0);
+            if (asks) {
+                QCOMPARE(f.messages.calls[0].title, QStringLiteral("Unrecognised file format found"));
+                QCOMPARE(f.messages.calls[0].text, QStringLiteral("Unrecognised file format selected. Do you want to force C++ compile?"));
+                QCOMPARE(f.messages.calls[0].buttons, Buttons::YesNo);
+                QCOMPARE(f.messages.calls[0].icon, Icon::Information);
+            }
+            // Either answer opens the file; Yes also ticks "-P".
+            QCOMPARE(f.box.text(), QStringLiteral("text"));
+            QCOMPARE(f.compile.options.isTicked(CompileLocations::forceCppOption), asks && answer == Reply::Yes);
+        }
+    }
+
+    void cancelledOpenChangesNothing()
+    {
+        Fixture f;
+        f.document.mnuNew_Click();
+        f.dialogs.cancelNext();
+        f.document.mnuOpen_Click();
+        QVERIFY(f.state.GoCancel);
+        f.checkTemplateShown();
+    }
+
+    void pickOnlyReturnsThePathWithoutLoading()
+    {
+        Fixture f;
+        f.document.mnuNew_Click();
+        f.dialogs.pickNext(QStringLiteral("/opt/bin/cc"));
+        QString path;
+        QVERIFY(f.document.OpenSourceFile(Document::OpenMode::PickOnly, path, QStringLiteral("All files|*.*")));
+        QCOMPARE(path, QStringLiteral("/opt/bin/cc"));
+        QCOMPARE(f.dialogs.calls[0].filter, QStringLiteral("All files|*.*"));
+        QVERIFY(!f.state.GoCancel);
+        f.checkTemplateShown();
+    }
+
+    void filesThatCannotBeOpenedAreReported_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("reply");
+        QTest::newRow("missing") << QStringLiteral("missing") << QStringLiteral("File not opened") << int(Reply::Ok);
+        QTest::newRow("unreadable") << QStringLiteral("unreadable") << QStringLiteral("File not opened") << int(Reply::Ok);
+        QTest::newRow("over the limit") << QStringLiteral("huge") << QStringLiteral("File not opened") << int(Reply::Ok);
+        QTest::newRow("large, declined") << QStringLiteral("large") << QStringLiteral("Large file") << int(Reply::No);
+        QTest::newRow("binary, declined") << QStringLiteral("binary") << QStringLiteral("Binary file") << int(Reply::No);
+    }
+
+    void filesThatCannotBeOpenedAreReported()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, title);
+        QFETCH(int, reply);
+        Fixture f;
+        f.document.mnuNew_Click();
+        const QString path = QStringLiteral("/w/prog.cpp");
+        if (setup != QLatin1String("missing"))
+            f.files.files.insert(path, setup == QLatin1String("binary") ? QByteArray("ELF\0\x01", 5) : QByteArray("int x;"));
+        if (setup == QLatin1String("unreadable"))
+            f.files.failReadsOf(path);
+        if (setup == QLatin1String("huge"))
+            f.files.reportedSizes.insert(path, Document::largestFileBytes + 1);
+        if (setup == QLatin1String("large"))
+            f.files.reportedSizes.insert(path, Document::largeFileBytes + 1);
+        f.messages.answerNext(Reply(reply));
+
+        QString p = path;
+        QVERIFY(!f.document.OpenSourceFile(Document::OpenMode::LoadGiven, p, {}));
+
+        QVERIFY(f.state.GoCancel);
+        QCOMPARE(f.messages.titles(), QStringList{title});
+        QVERIFY(f.messages.calls[0].text.contains(path));
+        f.checkTemplateShown();
+    }
+
+    void confirmedLargeAndBinaryFilesOpen()
+    {
+        Fixture f;
+        f.files.files.insert(QStringLiteral("/w/a.c"), QByteArray("a\0b", 3));
+        f.files.reportedSizes.insert(QStringLiteral("/w/a.c"), Document::largeFileBytes + 1);
+        f.messages.answerNext(Reply::Yes);
+        f.messages.answerNext(Reply::Yes);
+        QString p = QStringLiteral("/w/a.c");
+        QVERIFY(f.document.OpenSourceFile(Document::OpenMode::LoadGiven, p, {}));
+        QCOMPARE(f.messages.titles(), (QStringList{QStringLiteral("Large file"), QStringLiteral("Binary file")}));
+        QCOMPARE(f.box.text(), QString::fromLatin1("a\0b", 3));
+    }
+
+    void saveWritesTheFileAsItWasRead()
+    {
+        Fixture f;
+        const QByteArray original("// caf\xc3\xa9\nint x;"); // UTF-8, LF, no final line end
+        f.files.files.insert(QStringLiteral("/w/a.cpp"), original);
+        QString p = QStringLiteral("/w/a.cpp");
+        QVERIFY(f.document.OpenSourceFile(Document::OpenMode::LoadGiven, p, {}));
+        f.document.mnuSave_Click();
+        QCOMPARE(f.files.files.value(QStringLiteral("/w/a.cpp")), original);
+
+        f.box.setSelectionStart(f.box.length());
+        f.box.type(QStringLiteral("\r\nint y;"));
+        QVERIFY(!f.state.FileSaved);
+        f.document.mnuSave_Click();
+        QCOMPARE(f.files.files.value(QStringLiteral("/w/a.cpp")), original + "\nint y;");
+        QVERIFY(f.state.FileSaved);
+        QVERIFY(!f.state.GoCancel);
+        QCOMPARE(f.window.title(), QStringLiteral("Korvane (KVN) 2.2"));
+        QCOMPARE(f.lblFilename.background(), Colours::white);
+        QCOMPARE(f.compile.newpath, QStringLiteral("/w/a.exe"));
+        QCOMPARE(f.messages.titles(), (QStringList{QStringLiteral("File saved."), QStringLiteral("File saved.")}));
+        QCOMPARE(f.messages.calls[0].text, QStringLiteral("File saved."));
+    }
+
+    void noConfirmationWhenSwitchedOff()
+    {
+        Fixture f;
+        f.mnuFileSaved.setChecked(false);
+        f.files.files.insert(QStringLiteral("/w/a.cpp"), QByteArray("x\n"));
+        QString p = QStringLiteral("/w/a.cpp");
+        QVERIFY(f.document.OpenSourceFile(Document::OpenMode::LoadGiven, p, {}));
+        f.document.mnuSave_Click();
+        QVERIFY(f.messages.calls.isEmpty());
+    }
+
+    void failedSavesChangeNothing_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("permission denied") << QStringLiteral("read-only file");
+        QTest::newRow("folder not writable") << QStringLiteral("read-only folder");
+        QTest::newRow("disk full") << QStringLiteral("disk full");
+        QTest::newRow("rename fails") << QStringLiteral("rename");
+    }
+
+    void failedSavesChangeNothing()
+    {
+        QFETCH(QString, fault);
+        Fixture f;
+        const QString path = QStringLiteral("/w/a.cpp");
+        f.files.files.insert(path, QByteArray("old\n"));
+        QString p = path;
+        QVERIFY(f.document.OpenSourceFile(Document::OpenMode::LoadGiven, p, {}));
+        f.box.type(QStringLiteral("new "));
+        if (fault == QLatin1String("read-only file"))
+            f.files.makeReadOnly(path);
+        else if (fault == QLatin1String("read-only folder"))
+            f.files.failWritesUnder(QStringLiteral("/w/"));
+        else if (fault == QLatin1String("disk full"))
+            f.files.failNextWriteAfter(3);
+        else
+            f.files.failNextRename();
+
+        f.document.mnuSave_Click();
+
+        QCOMPARE(f.files.files.value(path), QByteArray("old\n"));
+        QVERIFY(!f.state.FileSaved);
+        QVERIFY(f.state.GoCancel);
+        QCOMPARE(f.window.title(), QStringLiteral("Korvane (KVN) 2.2 #"));
+        QCOMPARE(f.lblFilename.background(), Colours::red);
+        QCOMPARE(f.messages.titles(), QStringList{QStringLiteral("File not saved")});
+        QCOMPARE(f.messages.calls[0].icon, Icon::Critical);
+        QVERIFY(f.messages.calls[0].text.contains(path));
+        QCOMPARE(f.box.text(), QStringLiteral("new old\r\n"));
+    }
+
+    void saveIntoAMissingFolderFails()
+    {
+        Fixture f;
+        f.document.mnuNew_Click();
+        f.box.type(QStringLiteral("x"));
+        f.dialogs.pickNext(QStringLiteral("/nowhere/new.cpp"));
+        f.document.mnuSave_Click();
+        QVERIFY(!f.files.exists(QStringLiteral("/nowhere/new.cpp")));
+        QVERIFY(f.state.GoCancel);
+        QVERIFY(!f.state.FileSaved);
+        QCOMPARE(f.lblFilename.caption(), QStringLiteral("(unsaved)"));
+        QVERIFY(f.state.currFilename.isEmpty());
+    }
+
+    void saveAsOfTheTemplate()
+    {
+        Fixture f;
+        f.document.mnuNew_Click();
+        f.dialogs.pickNext(QStringLiteral("/home/user/hello.cpp"));
+        f.document.mnuSaveAs_Click();
+        QCOMPARE(f.dialogs.calls[0].filter, Document::saveFilter());
+        // A new document is written with LF line ends.
+        QCOMPARE(f.files.files.value(QStringLiteral("/home/user/hello.cpp")),
+                 NewFileTemplate::bytes().replace("\r\n", "\n"));
+        QCOMPARE(f.lblFilename.caption(), QStringLiteral("/home/user/hello.cpp"));
+        QCOMPARE(f.state.currFilename, QStringLiteral("/home/user/hello.cpp"));
+        QCOMPARE(f.compile.srcfile, QStringLiteral("/home/user/hello.cpp"));
+        QCOMPARE(f.compile.newpath, QStringLiteral("/home/user/hello.exe"));
+        // Saving does not change the buttons' weight, nor JustNew: New still does nothing.
+        QVERIFY(f.buttons[1].isBold());
+        QVERIFY(f.state.JustNew);
+        f.document.mnuNew_Click();
+        QCOMPARE(f.state.currFilename, QStringLiteral("/home/user/hello.cpp"));
+    }
+
+    void saveAsOntoAnotherExistingFile()
+    {
+        Fixture f;
+        f.document.mnuNew_Click();
+        f.files.files.insert(QStringLiteral("/home/user/other.cpp"), QByteArray("keep me"));
+        f.dialogs.pickNext(QStringLiteral("/home/user/other.cpp"));
+        f.messages.answerNext(Reply::No);
+        f.dialogs.cancelNext();
+
+        f.document.mnuSaveAs_Click();
+
+        QCOMPARE(f.dialogs.calls.size(), 2); // No shows a fresh dialog
+        QCOMPARE(f.messages.calls.size(), 1);
+        QCOMPARE(f.messages.calls[0].title, QStringLiteral("File Exists!"));
+        QCOMPARE(f.messages.calls[0].text, QStringLiteral("File exists! Do you want to continue saving the text under this filename: /home/user/other.cpp ?"));
+        QCOMPARE(f.messages.calls[0].icon, Icon::Exclamation);
+        QCOMPARE(f.files.files.value(QStringLiteral("/home/user/other.cpp")), QByteArray("keep me"));
+        QVERIFY(f.state.GoCancel);
+
+        f.dialogs.pickNext(QStringLiteral("/home/user/other.cpp"));
+        f.messages.answerNext(Reply::Yes);
+        f.document.mnuSaveAs_Click();
+        QVERIFY(f.files.files.value(QStringLiteral("/home/user/other.cpp")).startsWith("// This file"));
+        // Now it is the label's own path: no question.
+        f.dialogs.pickNext(QStringLiteral("/home/user/other.cpp"));
+        f.document.mnuSaveAs_Click();
+        QCOMPARE(f.messages.titles().count(QStringLiteral("File Exists!")), 2);
+    }
+
+    void savePromptYesSavesThenGoesOn()
+    {
+        Fixture f;
+        f.files.files.insert(QStringLiteral("/w/a.cpp"), QByteArray("a\n"));
+        QString p = QStringLiteral("/w/a.cpp");
+        QVERIFY(f.document.OpenSourceFile(Document::OpenMode::LoadGiven, p, {}));
+        f.box.type(QStringLiteral("b"));
+        f.mnuFileSaved.setChecked(false);
+        f.messages.answerNext(Reply::Yes);
+        f.document.mnuNew_Click();
+        QCOMPARE(f.files.files.value(QStringLiteral("/w/a.cpp")), QByteArray("ba\n"));
+        f.checkTemplateShown();
+    }
+
+    void droppedFilesOpenTheFirst()
+    {
+        Fixture f;
+        f.document.mnuNew_Click();
+        f.files.files.insert(QStringLiteral("/w/one.c"), QByteArray("one"));
+        f.files.files.insert(QStringLiteral("/w/two.c"), QByteArray("two"));
+        f.document.Text1_OLEDragDrop({});
+        f.checkTemplateShown();
+        f.document.Text1_OLEDragDrop({QStringLiteral("/w/one.c"), QStringLiteral("/w/two.c")});
+        QCOMPARE(f.box.text(), QStringLiteral("one"));
+        QVERIFY(f.state.fileopened.isEmpty());
+        QVERIFY(f.dialogs.calls.isEmpty());
+    }
+
+    void cancelledDropIsOpenedByTheNextOpen()
+    {
+        Fixture f;
+        f.document.mnuNew_Click();
+        f.box.type(QStringLiteral("edit"));
+        f.files.files.insert(QStringLiteral("/w/one.c"), QByteArray("one"));
+        f.messages.answerNext(Reply::Cancel);
+        f.document.Text1_OLEDragDrop({QStringLiteral("/w/one.c")});
+        QCOMPARE(f.state.fileopened, QStringLiteral("/w/one.c"));
+        QVERIFY(f.box.text().contains(QStringLiteral("edit")));
+
+        f.messages.answerNext(Reply::No);
+        f.document.mnuOpen_Click();
+        QVERIFY(f.dialogs.calls.isEmpty());
+        QCOMPARE(f.box.text(), QStringLiteral("one"));
+        QVERIFY(f.state.fileopened.isEmpty());
+    }
+
+    void latin1TextGainingOtherCharactersIsSavedAsUtf8()
+    {
+        Fixture f;
+        f.files.files.insert(QStringLiteral("/w/a.c"), QByteArray("caf\xe9\n"));
+        QString p = QStringLiteral("/w/a.c");
+        QVERIFY(f.document.OpenSourceFile(Document::OpenMode::LoadGiven, p, {}));
+        QCOMPARE(f.box.text(), QStringLiteral("caf\u00e9\r\n"));
+        f.document.mnuSave_Click();
+        QCOMPARE(f.files.files.value(QStringLiteral("/w/a.c")), QByteArray("caf\xe9\n"));
+        f.box.type(QStringLiteral("\u20ac"));
+        f.document.mnuSave_Click();
+        QCOMPARE(f.files.files.value(QStringLiteral("/w/a.c")), QByteArray("\xe2\x82\xac" "caf\xc3\xa9\n"));
+        QVERIFY(f.messages.titles().contains(QStringLiteral("Saved as UTF-8")));
+        QCOMPARE(f.document.format().encoding, TextFormat::Encoding::Utf8);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDocument)
