@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -183,6 +184,32 @@ private slots:
         QTest::keyClick(editor(), Qt::Key_T, Qt::ControlModifier);
         QVERIFY(!m_window->isVisible());
         QVERIFY(!results.exists());
+    }
+
+    void droppedFileOpensAndOtherDataIsIgnored()
+    {
+        QFile file(QDir::current().filePath(QStringLiteral("dropped.c")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("int dropped;\n");
+        file.close();
+
+        const auto drop = [this](QMimeData *data) {
+            QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(editor()->viewport(), &enter);
+            QDropEvent event(QPointF(10, 10), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(editor()->viewport(), &event);
+            return event.isAccepted();
+        };
+        QMimeData text;
+        text.setText(QStringLiteral("not a file"));
+        QVERIFY(!drop(&text));
+        QCOMPARE(editor()->lines(), 12);
+
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(file.fileName()), QUrl::fromLocalFile(QStringLiteral("/nonexistent.c"))});
+        QVERIFY(drop(&files));
+        QCOMPARE(editor()->text(), QStringLiteral("int dropped;\r\n"));
+        QCOMPARE(label("lblFilename")->text(), file.fileName());
     }
 
     void windowManagerCloseIsRefused()
