@@ -1,8 +1,6 @@
-#include "editor/caretstatus.h"
+#include "editorfixture.h"
+
 #include "editor/newfiletemplate.h"
-#include "platform/fake/fakeclipboard.h"
-#include "platform/fake/fakeformwindow.h"
-#include "platform/fake/faketextbox.h"
 
 #include <QTest>
 
@@ -11,25 +9,8 @@ class TestCaretStatus : public QObject
     Q_OBJECT
 
 private:
-    struct Fixture
+    struct Fixture : EditorFixture
     {
-        EditorState state;
-        FakeFormWindow window;
-        FakeTextBox box;
-        FakeLabel lblFilename;
-        FakeLabel lblLine;
-        FakeEntry txtGotoLine;
-        FakeClipboard clipboard;
-        CTextBoxEx ex{clipboard};
-        CaretStatus status{state, {window, box, lblFilename, lblLine, txtGotoLine}, ex};
-
-        Fixture()
-        {
-            state.FormName = QStringLiteral("Korvane (KVN) 2.2");
-            ex.setTextBox(&box);
-            box.onChange = [this] { status.Text1_Change(); };
-        }
-
         // N lines "line 1" .. "line N", caret at the start.
         void lines(int n)
         {

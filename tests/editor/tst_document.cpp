@@ -1,13 +1,11 @@
+#include "editorfixture.h"
+
 #include "compile/compilelocations.h"
-#include "editor/caretstatus.h"
 #include "editor/document.h"
 #include "editor/newfiletemplate.h"
-#include "platform/fake/fakeclipboard.h"
 #include "platform/fake/fakefiledialogs.h"
 #include "platform/fake/fakefilesystem.h"
-#include "platform/fake/fakeformwindow.h"
 #include "platform/fake/fakemessages.h"
-#include "platform/fake/faketextbox.h"
 
 #include <QTest>
 
@@ -16,15 +14,8 @@ class TestDocument : public QObject
     Q_OBJECT
 
 private:
-    struct Fixture
+    struct Fixture : EditorFixture
     {
-        EditorState state;
-        FakeFormWindow window;
-        FakeTextBox box;
-        FakeLabel lblFilename;
-        FakeLabel lblLine;
-        FakeEntry txtGotoLine;
-        FakeClipboard clipboard;
         FakeFileSystem files{QStringLiteral("/home/user/")};
         FakeMessages messages;
         FakeFileDialogs dialogs;
@@ -32,18 +23,12 @@ private:
         std::array<FakeButton, 4> buttons;
         CompileState compile;
         CompileLocations locations{compile, {&buttons[0], &buttons[1], &buttons[2], &buttons[3]}};
-        CTextBoxEx ex{clipboard};
-        EditorControls controls{window, box, lblFilename, lblLine, txtGotoLine};
-        CaretStatus status{state, controls, ex};
         Document document{state, controls, ex, {files, messages, dialogs, locations}, mnuFileSaved};
 
         Fixture()
         {
-            state.FormName = QStringLiteral("Korvane (KVN) 2.2");
             state.WorkDir = files.currentFolder();
             compile.options.reset();
-            ex.setTextBox(&box);
-            box.onChange = [this] { status.Text1_Change(); };
         }
 
         void checkTemplateShown()

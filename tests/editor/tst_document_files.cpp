@@ -1,11 +1,9 @@
+#include "editorfixture.h"
+
 #include "compile/compilelocations.h"
-#include "editor/caretstatus.h"
 #include "editor/document.h"
-#include "platform/fake/fakeclipboard.h"
 #include "platform/fake/fakefiledialogs.h"
-#include "platform/fake/fakeformwindow.h"
 #include "platform/fake/fakemessages.h"
-#include "platform/fake/faketextbox.h"
 #include "platform/qt/qtfilesystem.h"
 
 #include <QFile>
@@ -20,30 +18,15 @@ class TestDocumentFiles : public QObject
     Q_OBJECT
 
 private:
-    struct Fixture
+    struct Fixture : EditorFixture
     {
-        EditorState state;
-        FakeFormWindow window;
-        FakeTextBox box;
-        FakeLabel lblFilename, lblLine;
-        FakeEntry txtGotoLine;
-        FakeClipboard clipboard;
         QtFileSystem files;
         FakeMessages messages;
         FakeFileDialogs dialogs;
         FakeMenuItem mnuFileSaved{false};
         CompileState compile;
         CompileLocations locations{compile, {nullptr, nullptr, nullptr, nullptr}};
-        CTextBoxEx ex{clipboard};
-        EditorControls controls{window, box, lblFilename, lblLine, txtGotoLine};
-        CaretStatus status{state, controls, ex};
         Document document{state, controls, ex, {files, messages, dialogs, locations}, mnuFileSaved};
-
-        Fixture()
-        {
-            ex.setTextBox(&box);
-            box.onChange = [this] { status.Text1_Change(); };
-        }
 
         bool open(const QString &path)
         {
