@@ -13,7 +13,9 @@ EditorControls editorControls(const MainControls &c)
 } // namespace
 
 MainForm::MainForm(MainServices services, MainControls controls)
-    : locations(compile, controls.cmdLocate)
+    : optionList(compile.options, controls.List1, services.messages)
+    , locations(compile, controls.cmdLocate,
+                {services.messages, services.dialogs, services.files, *this, optionList})
     , TextBoxEx(services.clipboard)
     , caretStatus(state, editorControls(controls), TextBoxEx)
     , document(state, editorControls(controls), TextBoxEx,
@@ -42,6 +44,7 @@ void MainForm::Form_Load(const QString &commandLine)
     compile.configf.clear();
     state.fileopened.clear();
 
+    locations.setDefaultCompilerPath(m_services.defaultCompilerPath);
     settingsFile.setFolder(state.WorkDir);
     const Settings defaults = currentSettings();
     const std::optional<Settings> stored = settingsFile.read(defaults);
@@ -96,6 +99,12 @@ void MainForm::applySettings(const Settings &settings)
 void MainForm::SaveSettings()
 {
     settingsFile.write(currentSettings());
+}
+
+bool MainForm::settingsFileExists()
+{
+    settingsFile.GotSave = settingsFile.exists();
+    return settingsFile.GotSave;
 }
 
 void MainForm::showPanel(int index)

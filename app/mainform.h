@@ -3,6 +3,8 @@
 #include "settingsfile.h"
 
 #include "compile/compilestate.h"
+#include "compile/optionlist.h"
+#include "compile/settingswriter.h"
 #include "compile/compilelocations.h"
 #include "desktop/aboutidentity.h"
 #include "editor/caretstatus.h"
@@ -37,6 +39,7 @@ struct MainControls
     Entry &txtGotoLine;
     std::array<Control *, 2> fraMain;
     std::array<Button *, 4> cmdLocate;
+    CheckList &List1;
     MenuItem &mnuFileSaved;
     MenuItem &mnuDelete;
     Timer &Timer1;
@@ -45,7 +48,7 @@ struct MainControls
 // The main window's behaviour: start-up, the panels, the layout, the Window
 // menu, the settings writer and the way out. The window forwards its events
 // here and holds nothing of its own.
-class MainForm
+class MainForm : public SettingsWriter
 {
 public:
     MainForm(MainServices services, MainControls controls);
@@ -67,13 +70,15 @@ public:
     // saving first. Returns whether the program may end.
     bool closeRequested(bool sessionEnding);
 
-    void SaveSettings();
+    void SaveSettings() override;
+    bool settingsFileExists() override;
     Settings currentSettings() const;
 
     EditorState state;
     CompileState compile;
     AboutIdentity about;
 
+    OptionList optionList;
     CompileLocations locations;
     CTextBoxEx TextBoxEx;
     CaretStatus caretStatus;

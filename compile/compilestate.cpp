@@ -15,3 +15,9 @@ void OptionStore::setTicked(int option, bool ticked)
     if (option >= 0 && option < ticks.size())
         ticks[option] = ticked ? QStringLiteral("1") : QStringLiteral("0");
 }
+
+void OptionStore::setValue(int option, const QString &value)
+{
+    if (option >= 0 && option < values.size())
+        values[option] = value;
+}

@@ -17,6 +17,7 @@ struct OptionStore
 
     bool isTicked(int option) const { return ticks.value(option) == QLatin1String("1"); }
     void setTicked(int option, bool ticked);
+    void setValue(int option, const QString &value);
 };
 
 // The four files of a compile, indexed as the location buttons are.

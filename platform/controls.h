@@ -51,3 +51,19 @@ public:
     virtual void setChecked(bool checked) = 0;
     virtual bool isChecked() const = 0;
 };
+
+// A list with a check box before every item.
+class CheckList : public Control
+{
+public:
+    virtual int count() const = 0;
+    virtual QString itemText(int index) const = 0;
+    virtual bool isChecked(int index) const = 0;
+    // A change of the tick reaches the list's tick handler just as a tick
+    // by the user does; setting the tick it already has changes nothing.
+    virtual void setChecked(int index, bool checked) = 0;
+    // The highlighted item, or -1 when there is none.
+    virtual int currentIndex() const = 0;
+    // Highlights an item and scrolls it into view.
+    virtual void setCurrentIndex(int index) = 0;
+};

@@ -27,6 +27,9 @@ public:
     // Deletes a file. False when it was missing or could not be deleted.
     virtual bool remove(const QString &path) = 0;
 
+    // Whether the file is a program the user may run.
+    virtual bool isExecutable(const QString &path) const = 0;
+
     // The file's length in bytes, or nothing when it does not exist.
     virtual std::optional<qint64> size(const QString &path) const = 0;
 

@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "app/maincatalogue.h"
+#include "compile/optioncatalogue.h"
 #include "platform/keys.h"
 #include "platform/qt/editorwidget.h"
 
@@ -62,13 +63,14 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
         m_fraMain[size_t(i)] = std::make_unique<QtControl<QGroupBox>>(qobject_cast<QGroupBox *>(control(controlKey(QStringLiteral("fraMain"), i))));
     for (int i = 0; i < 4; ++i)
         m_cmdLocate[size_t(i)] = std::make_unique<QtButton>(qobject_cast<QPushButton *>(control(controlKey(QStringLiteral("cmdLocate"), i))));
+    m_List1 = std::make_unique<QtCheckList>(widget<QListWidget>("List1"));
     m_mnuFileSaved = std::make_unique<QtMenuItem>(action("mnuFileSaved"));
     m_mnuDelete = std::make_unique<QtMenuItem>(action("mnuDelete"));
 
     MainControls controls{*this, *m_text1, *m_lblFilename, *m_lblLine, *m_txtGotoLine,
                           {m_fraMain[0].get(), m_fraMain[1].get()},
                           {m_cmdLocate[0].get(), m_cmdLocate[1].get(), m_cmdLocate[2].get(), m_cmdLocate[3].get()},
-                          *m_mnuFileSaved, *m_mnuDelete, m_timer1};
+                          *m_List1, *m_mnuFileSaved, *m_mnuDelete, m_timer1};
     m_form = std::make_unique<MainForm>(MainServices{m_messages, m_files, m_clipboard, m_dialogs, defaultCompilerPath()}, controls);
 
     connectEvents();
@@ -146,16 +148,21 @@ void MainWindow::buildControls()
             w = new QCheckBox(spec.caption, parent);
             break;
         case ControlKind::Button: {
-            auto *button = new QPushButton(spec.caption, parent);
+            // The location buttons take files dropped from a file manager.
+            auto *button = spec.name == QLatin1String("cmdLocate") ? new DropButton(spec.caption, parent)
+                                                                    : new QPushButton(spec.caption, parent);
             button->setAutoDefault(false);
             if (spec.name == QLatin1String("cmdCompile"))
                 button->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
             w = button;
             break;
         }
-        case ControlKind::CheckList:
-            w = new QListWidget(parent);
+        case ControlKind::CheckList: {
+            auto *list = new CheckListWidget(parent);
+            list->addCheckItems(OptionCatalogue::items());
+            w = list;
             break;
+        }
         }
         w->setObjectName(spec.name);
         if (spec.index >= 0)
@@ -206,6 +213,30 @@ void MainWindow::connectEvents()
     onMenu("mnuMax", [&form] { form.mnuMax_Click(); });
     onMenu("mnuRestore", [&form] { form.mnuRestore_Click(); });
     onMenu("mnuExit", [&form] { form.mnuExit_Click(); });
+
+    auto *list = widget<CheckListWidget>("List1");
+    connect(list, &QListWidget::itemChanged, this,
+            [&form, list](QListWidgetItem *item) { form.optionList.List1_ItemCheck(list->row(item)); });
+    connect(list, &CheckListWidget::itemClickedOrKeyed, this, [&form] { form.optionList.List1_Click(); });
+    const auto onClick = [this](const char *key, auto handler) {
+        connect(widget<QPushButton>(key), &QPushButton::clicked, this, handler);
+    };
+    onClick("Command1", [&form] { form.optionList.Command1_Click(); });
+    onClick("cmdFind", [&form] { form.optionList.cmdFind_Click(); });
+    onClick("cmdFindNext", [&form] { form.optionList.cmdFindNext_Click(); });
+    onClick("cmdFindPrev", [&form] { form.optionList.cmdFindPrev_Click(); });
+    for (int i = 0; i < 4; ++i) {
+        auto *button = qobject_cast<DropButton *>(control(controlKey(QStringLiteral("cmdLocate"), i)));
+        connect(button, &QPushButton::clicked, this, [&form, i] { form.locations.cmdLocate_Click(i); });
+        connect(button, &DropButton::filesDropped, this,
+                [&form, i](const QStringList &files) { form.locations.cmdLocate_OLEDragDrop(i, files); });
+        connect(menuAction(controlKey(QStringLiteral("mnuCompileOpt"), i)), &QAction::triggered, this,
+                [&form, i] { form.locations.mnuCompileOpt_Click(i); });
+        if (i > 0) {
+            auto *clear = qobject_cast<QPushButton *>(control(controlKey(QStringLiteral("cmdClrEntry"), i)));
+            connect(clear, &QPushButton::clicked, this, [&form, i] { form.locations.cmdClrEntry_Click(i); });
+        }
+    }
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::commitData);
 }

@@ -2,6 +2,7 @@
 
 #include "app/mainform.h"
 #include "platform/formwindow.h"
+#include "platform/qt/listwidgets.h"
 #include "platform/qt/qtclipboard.h"
 #include "platform/qt/qtcontrols.h"
 #include "platform/qt/qtfiledialogs.h"
@@ -76,6 +77,7 @@ private:
     std::unique_ptr<QtEntry> m_txtGotoLine;
     std::array<std::unique_ptr<QtControl<QGroupBox>>, 2> m_fraMain;
     std::array<std::unique_ptr<QtButton>, 4> m_cmdLocate;
+    std::unique_ptr<QtCheckList> m_List1;
     std::unique_ptr<QtMenuItem> m_mnuFileSaved;
     std::unique_ptr<QtMenuItem> m_mnuDelete;
     std::unique_ptr<MainForm> m_form;

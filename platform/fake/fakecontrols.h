@@ -2,6 +2,11 @@
 
 #include "platform/controls.h"
 
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
 // Controls that only remember what was set on them.
 
 template<typename Interface>
@@ -75,4 +80,32 @@ public:
 
 private:
     bool m_checked;
+};
+
+class FakeCheckList : public FakeControlBase<CheckList>
+{
+public:
+    explicit FakeCheckList(QStringList items = {}) : m_items(std::move(items)), m_checked(m_items.size(), false) {}
+
+    int count() const override { return int(m_items.size()); }
+    QString itemText(int index) const override { return m_items.value(index); }
+    bool isChecked(int index) const override { return m_checked.value(index); }
+    void setChecked(int index, bool checked) override
+    {
+        if (index < 0 || index >= count() || m_checked[index] == checked)
+            return;
+        m_checked[index] = checked;
+        if (onItemCheck)
+            onItemCheck(index);
+    }
+    int currentIndex() const override { return m_current; }
+    void setCurrentIndex(int index) override { m_current = index; }
+
+    // Called with the index of every item whose tick changed.
+    std::function<void(int)> onItemCheck;
+
+private:
+    QStringList m_items;
+    QList<bool> m_checked;
+    int m_current = -1;
 };

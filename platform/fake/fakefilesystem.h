@@ -15,6 +15,7 @@ public:
     QString currentFolder() const override { return m_currentFolder; }
     bool exists(const QString &path) const override;
     bool remove(const QString &path) override;
+    bool isExecutable(const QString &path) const override { return executables.contains(path) && files.contains(path); }
     std::optional<qint64> size(const QString &path) const override;
     std::optional<QByteArray> read(const QString &path) const override;
     WriteResult write(const QString &path, const QByteArray &bytes) override;
@@ -36,6 +37,7 @@ public:
     void addFolder(const QString &folder);
 
     QMap<QString, QByteArray> files;
+    QStringList executables; // files with the execute permission
     QStringList writes;  // every path written, failed writes included
     QStringList removals;
 

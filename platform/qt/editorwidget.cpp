@@ -1,5 +1,7 @@
 #include "editorwidget.h"
 
+#include "droppedfiles.h"
+
 #include <Qsci/qscicommandset.h>
 #include <Qsci/qscilexercpp.h>
 
@@ -96,21 +98,9 @@ void EditorWidget::updateMarginWidth()
     setMarginWidth(0, QStringLiteral("0%1").arg(lines()));
 }
 
-static QStringList localFiles(const QMimeData *data)
-{
-    QStringList paths;
-    if (!data || !data->hasUrls())
-        return paths;
-    for (const QUrl &url : data->urls()) {
-        if (url.isLocalFile())
-            paths.append(url.toLocalFile());
-    }
-    return paths;
-}
-
 void EditorWidget::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (localFiles(event->mimeData()).isEmpty())
+    if (droppedFiles(event->mimeData()).isEmpty())
         event->ignore();
     else
         event->acceptProposedAction();
@@ -118,7 +108,7 @@ void EditorWidget::dragEnterEvent(QDragEnterEvent *event)
 
 void EditorWidget::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (localFiles(event->mimeData()).isEmpty())
+    if (droppedFiles(event->mimeData()).isEmpty())
         event->ignore();
     else
         event->acceptProposedAction();
@@ -126,7 +116,7 @@ void EditorWidget::dragMoveEvent(QDragMoveEvent *event)
 
 void EditorWidget::dropEvent(QDropEvent *event)
 {
-    const QStringList paths = localFiles(event->mimeData());
+    const QStringList paths = droppedFiles(event->mimeData());
     if (paths.isEmpty()) {
         event->ignore();
         return;

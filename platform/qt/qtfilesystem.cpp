@@ -24,6 +24,12 @@ bool QtFileSystem::remove(const QString &path)
     return QFile::remove(path);
 }
 
+bool QtFileSystem::isExecutable(const QString &path) const
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.isExecutable();
+}
+
 std::optional<qint64> QtFileSystem::size(const QString &path) const
 {
     const QFileInfo info(path);

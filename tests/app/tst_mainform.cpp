@@ -1,4 +1,5 @@
 #include "app/mainform.h"
+#include "compile/optioncatalogue.h"
 #include "platform/fake/fakeclipboard.h"
 #include "platform/fake/fakefiledialogs.h"
 #include "platform/fake/fakefilesystem.h"
@@ -25,6 +26,7 @@ struct Fixture
     FakeEntry txtGotoLine;
     std::array<FakeControl, 2> fraMain;
     std::array<FakeButton, 4> cmdLocate;
+    FakeCheckList List1{OptionCatalogue::items()};
     FakeMenuItem mnuFileSaved{true};
     FakeMenuItem mnuDelete{false};
     FakeTimer Timer1;
@@ -32,7 +34,7 @@ struct Fixture
                   {window, Text1, lblFilename, lblLine, txtGotoLine,
                    {&fraMain[0], &fraMain[1]},
                    {&cmdLocate[0], &cmdLocate[1], &cmdLocate[2], &cmdLocate[3]},
-                   mnuFileSaved, mnuDelete, Timer1}};
+                   List1, mnuFileSaved, mnuDelete, Timer1}};
 
     Fixture()
     {
@@ -40,6 +42,7 @@ struct Fixture
         cmdLocate[2].setBold(true);
         cmdLocate[3].setBold(true);
         Text1.onChange = [this] { form.caretStatus.Text1_Change(); };
+        List1.onItemCheck = [this](int index) { form.optionList.List1_ItemCheck(index); };
     }
 
     void load(const QString &commandLine = {}) { form.Form_Load(commandLine); }

@@ -1,6 +1,6 @@
 #include "editorfixture.h"
 
-#include "compile/compilelocations.h"
+#include "support/compilefixture.h"
 #include "editor/document.h"
 #include "editor/newfiletemplate.h"
 #include "platform/fake/fakefiledialogs.h"
@@ -20,15 +20,14 @@ private:
         FakeMessages messages;
         FakeFileDialogs dialogs;
         FakeMenuItem mnuFileSaved{true};
-        std::array<FakeButton, 4> buttons;
-        CompileState compile;
-        CompileLocations locations{compile, {&buttons[0], &buttons[1], &buttons[2], &buttons[3]}};
-        Document document{state, controls, ex, {files, messages, dialogs, locations}, mnuFileSaved};
+        CompileFixture panel{messages, dialogs, files};
+        CompileState &compile = panel.compile;
+        std::array<FakeButton, 4> &buttons = panel.buttons;
+        Document document{state, controls, ex, {files, messages, dialogs, panel.locations}, mnuFileSaved};
 
         Fixture()
         {
             state.WorkDir = files.currentFolder();
-            compile.options.reset();
         }
 
         void checkTemplateShown()

@@ -1,6 +1,6 @@
 #include "editorfixture.h"
 
-#include "compile/compilelocations.h"
+#include "support/compilefixture.h"
 #include "editor/document.h"
 #include "platform/fake/fakefiledialogs.h"
 #include "platform/fake/fakemessages.h"
@@ -24,9 +24,9 @@ private:
         FakeMessages messages;
         FakeFileDialogs dialogs;
         FakeMenuItem mnuFileSaved{false};
-        CompileState compile;
-        CompileLocations locations{compile, {nullptr, nullptr, nullptr, nullptr}};
-        Document document{state, controls, ex, {files, messages, dialogs, locations}, mnuFileSaved};
+        FakeFileSystem unusedFiles;
+        CompileFixture panel{messages, dialogs, unusedFiles};
+        Document document{state, controls, ex, {files, messages, dialogs, panel.locations}, mnuFileSaved};
 
         bool open(const QString &path)
         {

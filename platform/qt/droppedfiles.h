@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QMimeData>
+#include <QStringList>
+#include <QUrl>
+
+// The local files a drag carries, in the order given; empty for any other data.
+inline QStringList droppedFiles(const QMimeData *data)
+{
+    QStringList paths;
+    if (!data || !data->hasUrls())
+        return paths;
+    for (const QUrl &url : data->urls()) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    return paths;
+}
