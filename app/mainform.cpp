@@ -109,9 +109,14 @@ bool MainForm::settingsFileExists()
 
 void MainForm::showPanel(int index)
 {
-    // Hide first, so that both panels are never visible together.
+    // Hide first, so that both panels are never visible together; the keys
+    // then go to the panel shown, never to a hidden editor.
     m_controls.fraMain[size_t(1 - index)]->setVisible(false);
     m_controls.fraMain[size_t(index)]->setVisible(true);
+    if (index == 0)
+        m_controls.Text1.setFocus();
+    else
+        m_controls.List1.setFocus();
 }
 
 void MainForm::Form_Resize()

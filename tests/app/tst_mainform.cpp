@@ -151,12 +151,16 @@ private slots:
     {
         Fixture f;
         f.load();
+        const int editorFocus = f.Text1.focusCount;
         f.form.mnuCompile_Click();
         QVERIFY(!f.fraMain[0].isVisible());
         QVERIFY(f.fraMain[1].isVisible());
+        QCOMPARE(f.List1.focusCount, 1);
+        QCOMPARE(f.Text1.focusCount, editorFocus);
         f.form.mnuMain_Click();
         QVERIFY(f.fraMain[0].isVisible());
         QVERIFY(!f.fraMain[1].isVisible());
+        QCOMPARE(f.Text1.focusCount, editorFocus + 1);
     }
 
     void resizeSnapsOrPlaces()

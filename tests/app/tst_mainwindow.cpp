@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QGroupBox>
+#include <QInputDialog>
+#include <QListWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -47,6 +49,17 @@ private:
         QTimer::singleShot(0, [button] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
                 box->button(button)->click();
+        });
+    }
+
+    // Types the answer into the next input prompt and presses OK.
+    static void typeIntoNextPrompt(const QString &answer)
+    {
+        QTimer::singleShot(0, [answer] {
+            if (auto *dialog = qobject_cast<QInputDialog *>(QApplication::activeModalWidget())) {
+                dialog->setTextValue(answer);
+                dialog->accept();
+            }
         });
     }
 
@@ -149,6 +162,10 @@ private slots:
         m_window->menuAction(QStringLiteral("mnuCompile"))->trigger();
         QVERIFY(find<QGroupBox>(QStringLiteral("fraMain"), 1)->isVisible());
         QVERIFY(!find<QGroupBox>(QStringLiteral("fraMain"), 0)->isVisible());
+        // Keys typed now go to the option list, not to the hidden editor.
+        QTRY_VERIFY(find<QWidget>(QStringLiteral("List1"))->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Korvane (KVN) 2.2"));
         m_window->menuAction(QStringLiteral("mnuSpace1"))->trigger();
         QVERIFY(find<QGroupBox>(QStringLiteral("fraMain"), 1)->isVisible());
         m_window->menuAction(QStringLiteral("mnuMain"))->trigger();
@@ -210,6 +227,42 @@ private slots:
         QVERIFY(drop(&files));
         QCOMPARE(editor()->text(), QStringLiteral("int dropped;\r\n"));
         QCOMPARE(label("lblFilename")->text(), file.fileName());
+    }
+
+    void optionListTicksFromTheKeyboardAndAsksForValues()
+    {
+        m_window->menuAction(QStringLiteral("mnuCompile"))->trigger();
+        auto *list = find<QListWidget>(QStringLiteral("List1"));
+        QCOMPARE(list->count(), 110);
+        QTRY_VERIFY(list->hasFocus());
+        list->setCurrentRow(9);
+        typeIntoNextPrompt(QStringLiteral("/opt/lib"));
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(list->item(9)->checkState(), Qt::Checked);
+        QCOMPARE(m_window->form().compile.options.ticks[9], QStringLiteral("1"));
+        QCOMPARE(m_window->form().compile.options.values[9], QStringLiteral("/opt/lib"));
+
+        list->setCurrentRow(3);
+        QTest::keyClick(list, Qt::Key_Space); // no value: no prompt to answer
+        QCOMPARE(m_window->form().compile.options.ticks[3], QStringLiteral("1"));
+        QTest::keyClick(list, Qt::Key_Space);
+        QCOMPARE(m_window->form().compile.options.ticks[3], QStringLiteral("0"));
+    }
+
+    void locationButtonsTakeDroppedFiles()
+    {
+        auto *button = find<QPushButton>(QStringLiteral("cmdLocate"), 2);
+        QVERIFY(button->font().bold());
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(QStringLiteral("/tmp/out.exe"))});
+        answerNextBox(QMessageBox::Yes);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(button, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(button, &drop);
+        QCOMPARE(m_window->form().compile.newpath, QStringLiteral("/tmp/out.exe"));
+        QVERIFY(!button->font().bold());
     }
 
     void windowManagerCloseIsRefused()
