@@ -90,6 +90,7 @@ private slots:
         QTest::newRow("BOM twice") << bytes("\xEF\xBB\xBF\xEF\xBB\xBFx\n") << false;
         QTest::newRow("U+FEFF inside the text") << bytes("a\xEF\xBB\xBF" "b\n") << false;
         QTest::newRow("4-byte utf-8, emoji") << bytes("// \xF0\x9F\x98\x80 ok\n") << false;
+        QTest::newRow("U+2028 and NEL are not line ends") << bytes("a\xE2\x80\xA8" "b\xC2\x85" "c\n") << false;
         QTest::newRow("noncharacter U+FFFF") << bytes("\xEF\xBF\xBF\n") << false;
         QTest::newRow("NUL bytes") << bytes("a\0b\n\0\n\0") << false;
         QTest::newRow("latin-1 0xE9 alone") << bytes("caf\xE9\n") << true;
