@@ -170,7 +170,7 @@ std::optional<QByteArray> Document::readChecked(const QString &path)
 
 bool Document::load(const QString &path)
 {
-    const std::optional<QByteArray> bytes = readChecked(path);
+    std::optional<QByteArray> bytes = readChecked(path);
     if (!bytes)
         return false;
     if (!path.endsWith(QLatin1String("cpp")) && !path.endsWith(QLatin1Char('c'))
@@ -180,6 +180,7 @@ bool Document::load(const QString &path)
         m_services.sourceLink.forceCppCompile();
     }
     DecodedText decoded = TextCodec::decode(*bytes);
+    bytes.reset(); // a large file need not be held three times over
     m_controls.Text1.setText(decoded.text);
     m_format = decoded.format;
     m_state.currFilename = path;
@@ -194,7 +195,7 @@ bool Document::load(const QString &path)
 
 bool Document::write(const QString &path)
 {
-    const TextCodec::Encoded encoded = TextCodec::encode(m_controls.Text1.text(), m_format);
+    const TextCodec::Encoded encoded = TextCodec::encodeUtf8(m_controls.Text1.textUtf8(), m_format);
     const FileSystem::WriteResult result = m_services.files.write(path, encoded.bytes);
     if (!result.ok) {
         m_services.messages.show(QStringLiteral("KVN could not save %1:\r%2.\rThe file on disk has not been changed; "

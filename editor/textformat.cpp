@@ -8,14 +8,14 @@ namespace {
 
 const QByteArray utf8Bom("\xEF\xBB\xBF");
 
-QString lineEndText(TextFormat::LineEnding ending)
+QByteArray lineEndBytes(TextFormat::LineEnding ending)
 {
     switch (ending) {
-    case TextFormat::LineEnding::CrLf: return QStringLiteral("\r\n");
-    case TextFormat::LineEnding::Cr: return QStringLiteral("\r");
+    case TextFormat::LineEnding::CrLf: return QByteArrayLiteral("\r\n");
+    case TextFormat::LineEnding::Cr: return QByteArrayLiteral("\r");
     case TextFormat::LineEnding::Lf: break;
     }
-    return QStringLiteral("\n");
+    return QByteArrayLiteral("\n");
 }
 
 } // namespace
@@ -65,44 +65,80 @@ DecodedText TextCodec::decode(const QByteArray &bytes)
         result.text = std::move(raw);
         return result;
     }
-    QString text;
-    text.reserve(size + lf + cr);
+    // One pass into a buffer of the final size: every lone CR or LF grows by one.
+    QString text(size + lf + cr, Qt::Uninitialized);
+    QChar *out = text.data();
     for (qsizetype i = 0; i < size; ++i) {
         const QChar c = data[i];
-        if (c == u'\r') {
-            text += QStringLiteral("\r\n");
-            if (i + 1 < size && data[i + 1] == u'\n')
+        if (c == u'\r' || c == u'\n') {
+            *out++ = u'\r';
+            *out++ = u'\n';
+            if (c == u'\r' && i + 1 < size && data[i + 1] == u'\n')
                 ++i;
-        } else if (c == u'\n') {
-            text += QStringLiteral("\r\n");
         } else {
-            text += c;
+            *out++ = c;
         }
     }
+    raw.clear();
     result.text = std::move(text);
     return result;
 }
 
-TextCodec::Encoded TextCodec::encode(const QString &text, const TextFormat &format)
+namespace {
+
+// Editor bytes (UTF-8 or Latin-1, every line end CR LF) with their line ends
+// turned into the file's, and the final line end added when it is wanted.
+// CR and LF never occur inside a multi-byte UTF-8 sequence, so bytes serve.
+QByteArray withLineEnds(const QByteArray &bytes, const TextFormat &format)
 {
-    QString out = text;
-    if (format.lineEnding != TextFormat::LineEnding::CrLf)
-        out.replace(QStringLiteral("\r\n"), lineEndText(format.lineEnding));
-    const QString ending = lineEndText(format.lineEnding);
+    QByteArray out;
+    if (format.lineEnding == TextFormat::LineEnding::CrLf) {
+        out = bytes;
+    } else {
+        // Dropping one byte of each CR LF: the CR for LF files, the LF for CR files.
+        const char drop = format.lineEnding == TextFormat::LineEnding::Lf ? '\r' : '\n';
+        out.resize(bytes.size());
+        const char *in = bytes.constData();
+        const qsizetype size = bytes.size();
+        char *to = out.data();
+        for (qsizetype i = 0; i < size; ++i) {
+            const bool crlf = (in[i] == '\r' && i + 1 < size && in[i + 1] == '\n')
+                              || (in[i] == '\n' && i > 0 && in[i - 1] == '\r');
+            if (crlf && in[i] == drop)
+                continue;
+            *to++ = in[i];
+        }
+        out.truncate(to - out.constData());
+    }
+    const QByteArray ending = lineEndBytes(format.lineEnding);
     if (format.finalLineEnd && !out.isEmpty() && !out.endsWith(ending))
         out += ending;
+    return out;
+}
 
-    Encoded result;
+} // namespace
+
+TextCodec::Encoded TextCodec::encode(const QString &text, const TextFormat &format)
+{
     if (format.encoding == TextFormat::Encoding::Latin1) {
-        const bool fits = std::all_of(out.cbegin(), out.cend(), [](QChar c) { return c.unicode() <= 0xFF; });
-        if (fits) {
-            result.bytes = out.toLatin1();
-            return result;
-        }
-        result.switchedToUtf8 = true;
+        const bool fits = std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xFF; });
+        if (fits)
+            return {withLineEnds(text.toLatin1(), format), false};
     }
+    TextFormat utf8 = format;
+    utf8.encoding = TextFormat::Encoding::Utf8;
+    Encoded result = encodeUtf8(text.toUtf8(), utf8);
+    result.switchedToUtf8 = format.encoding == TextFormat::Encoding::Latin1;
+    return result;
+}
+
+TextCodec::Encoded TextCodec::encodeUtf8(const QByteArray &utf8, const TextFormat &format)
+{
+    if (format.encoding == TextFormat::Encoding::Latin1)
+        return encode(QString::fromUtf8(utf8), format);
+    Encoded result;
     if (format.byteOrderMark)
         result.bytes = utf8Bom;
-    result.bytes += out.toUtf8();
+    result.bytes += withLineEnds(utf8, format);
     return result;
 }

@@ -46,4 +46,7 @@ struct Encoded
 // Writes editor text in a file's format. One line end is added when the text
 // is not empty, does not end with one and the format wants one.
 Encoded encode(const QString &text, const TextFormat &format);
+// The same for editor text already in UTF-8, which a UTF-8 file needs
+// without a round trip through QString.
+Encoded encodeUtf8(const QByteArray &utf8, const TextFormat &format);
 } // namespace TextCodec

@@ -43,6 +43,8 @@ public:
 
     virtual int length() const = 0;
     virtual QString text() const = 0;
+    // The whole text in UTF-8, which a large document gives up faster.
+    virtual QByteArray textUtf8() const = 0;
     // Replaces the whole text, which then counts as unmodified with nothing
     // to undo; the caret goes to the start.
     virtual void setText(const QString &text) = 0;

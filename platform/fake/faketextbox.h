@@ -27,6 +27,7 @@ public:
 
     int length() const override { return int(m_text.size()); }
     QString text() const override { return m_text; }
+    QByteArray textUtf8() const override { return m_text.toUtf8(); }
     void setText(const QString &text) override;
     void replace(int start, int length, const QString &text) override;
 

@@ -83,7 +83,8 @@ QString ScintillaTextBox::lineText(int line) const
     const long end = send(QsciScintillaBase::SCI_GETLINEENDPOSITION, line);
     if (start < 0 || end <= start)
         return {};
-    return m_widget->text(int(start), int(end));
+    const auto *data = reinterpret_cast<const char *>(send(QsciScintillaBase::SCI_GETRANGEPOINTER, start, end - start));
+    return QString::fromUtf8(data, end - start);
 }
 
 int ScintillaTextBox::firstVisibleLine() const
@@ -122,15 +123,29 @@ int ScintillaTextBox::length() const
                     QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16));
 }
 
+QByteArray ScintillaTextBox::textUtf8() const
+{
+    // Scintilla hands out its buffer as one block; copying it is NUL-safe,
+    // where the text calls stop at the first NUL.
+    const long size = send(QsciScintillaBase::SCI_GETLENGTH);
+    const auto *data = reinterpret_cast<const char *>(send(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+    return QByteArray(data, size);
+}
+
 QString ScintillaTextBox::text() const
 {
-    return m_widget->text();
+    return QString::fromUtf8(textUtf8());
 }
 
 void ScintillaTextBox::setText(const QString &text)
 {
-    m_widget->setText(text);
-    // A replaced text starts a new undo history and counts as unchanged.
+    const QByteArray utf8 = text.toUtf8();
+    // A replaced text starts a new undo history and counts as unchanged;
+    // keeping it out of the history also saves a copy of a large file.
+    send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
+    send(QsciScintillaBase::SCI_CLEARALL);
+    m_widget->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, utf8.size(), utf8.constData());
+    send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1);
     send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
     setModified(false);
     send(QsciScintillaBase::SCI_GOTOPOS, 0);

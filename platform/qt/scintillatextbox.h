@@ -27,6 +27,7 @@ public:
 
     int length() const override;
     QString text() const override;
+    QByteArray textUtf8() const override;
     void setText(const QString &text) override;
     void replace(int start, int length, const QString &text) override;
 

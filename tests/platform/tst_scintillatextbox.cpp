@@ -65,6 +65,7 @@ private slots:
         QTest::newRow("latin-1 and euro") << QStringLiteral("caf\u00e9\r\n\u20ac 5\r\nna\u00efve");
         QTest::newRow("astral") << QStringLiteral("x\U0001F600y\r\n\U0001F680\r\nz");
         QTest::newRow("tabs") << QStringLiteral("\tint main(void) {\r\n\t\r\n}");
+        QTest::newRow("NUL bytes") << QString::fromUtf8("a\0b\r\n\0\r\nc\0", 9);
     }
 
     void answersAsTheLineModel()
