@@ -21,6 +21,9 @@ MainForm::MainForm(MainServices services, MainControls controls)
     , document(state, editorControls(controls), TextBoxEx,
                {services.files, services.messages, services.dialogs, locations}, controls.mnuFileSaved)
     , settingsFile(services.files, services.messages)
+    , runWindow(controls.run, {services.files, services.messages, services.dialogs, services.clipboard, services.process})
+    , postCompile(controls.Timer1, controls.mnuDelete, runWindow, {services.messages, services.files, services.terminal})
+    , compileRequest({state, document, compile, controls.List1, controls.window, runWindow, services.messages})
     , m_services(services)
     , m_controls(controls)
 {
@@ -37,6 +40,9 @@ void MainForm::Form_Load(const QString &commandLine)
     TextBoxEx.setTextBox(&m_controls.Text1);
     state.LastSearchPos = 1;
     m_controls.Timer1.setEnabled(false);
+    runWindow.setWorkDir(state.WorkDir);
+    runWindow.onRunEnded([this] { m_controls.Timer1.setEnabled(true); });
+    postCompile.setPaths(&compile.srcfile, &compile.newpath);
     compile.options.reset();
     compile.srcfile.clear();
     compile.newpath.clear();
@@ -157,6 +163,10 @@ void MainForm::mnuExit_Click()
 {
     if (!offerToSave())
         return;
+    if (runWindow.isRunning())
+        m_services.process.stop();
+    if (runWindow.isLoaded())
+        runWindow.Form_Unload();
     Form_Unload();
     m_controls.window.unload();
 }

@@ -6,6 +6,7 @@
 #include "compile/optionlist.h"
 #include "compile/settingswriter.h"
 #include "compile/compilelocations.h"
+#include "compile/compilerequest.h"
 #include "desktop/aboutidentity.h"
 #include "editor/caretstatus.h"
 #include "editor/ctextboxex.h"
@@ -15,7 +16,11 @@
 #include "platform/filedialogs.h"
 #include "platform/filesystem.h"
 #include "platform/messages.h"
+#include "platform/process.h"
+#include "platform/terminal.h"
 #include "platform/timer.h"
+#include "run/postcompile.h"
+#include "run/runwindow.h"
 
 #include <array>
 
@@ -26,6 +31,8 @@ struct MainServices
     FileSystem &files;
     Clipboard &clipboard;
     FileDialogs &dialogs;
+    Process &process;
+    Terminal &terminal;
     QString defaultCompilerPath; // this platform's default compiler
 };
 
@@ -43,6 +50,7 @@ struct MainControls
     MenuItem &mnuFileSaved;
     MenuItem &mnuDelete;
     Timer &Timer1;
+    RunWindow::Controls run; // the run window's
 };
 
 // The main window's behaviour: start-up, the panels, the layout, the Window
@@ -84,6 +92,11 @@ public:
     CaretStatus caretStatus;
     Document document;
     SettingsFile settingsFile;
+    RunWindow runWindow;
+    PostCompile postCompile;
+    CompileRequest compileRequest;
+
+    void mnuRun_Click() { postCompile.runProgram(compile.newpath); }
 
 private:
     void showPanel(int index);

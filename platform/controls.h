@@ -42,6 +42,8 @@ class Entry : public Control
 public:
     virtual void setText(const QString &text) = 0;
     virtual QString text() const = 0;
+    // Selects the whole text.
+    virtual void selectAll() = 0;
 };
 
 class MenuItem

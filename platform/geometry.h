@@ -24,6 +24,13 @@ struct TwipSize
     friend bool operator==(const TwipSize &, const TwipSize &) = default;
 };
 
+struct TwipPoint
+{
+    int left = 0;
+    int top = 0;
+    friend bool operator==(const TwipPoint &, const TwipPoint &) = default;
+};
+
 struct TwipRect
 {
     int left = 0;

@@ -29,11 +29,6 @@ KeyModifiers keyModifiers(Qt::KeyboardModifiers modifiers)
     return result;
 }
 
-QRect toPixels(const TwipRect &r)
-{
-    return {Twips::toPixels(r.left), Twips::toPixels(r.top), Twips::toPixels(r.width), Twips::toPixels(r.height)};
-}
-
 QString defaultCompilerPath()
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/kvncc");
@@ -54,6 +49,16 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
 
     buildMenus();
     buildControls();
+    m_frame = std::make_unique<QtFormWindow>(this, m_client, MainCatalogue::frameAllowance,
+                                             [this] { return menuBar()->sizeHint().height(); });
+    m_frame->setControls(&m_controls);
+    m_frame->onUnload([this] {
+        m_unloading = true;
+        m_runWindow->close();
+        close();
+        QCoreApplication::quit();
+    });
+    m_runWindow = std::make_unique<RunWindowWidget>();
 
     m_text1 = std::make_unique<ScintillaTextBox>(m_editor);
     m_lblFilename = std::make_unique<QtLabel>(widget<QLabel>("lblFilename"));
@@ -67,16 +72,18 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
     m_mnuFileSaved = std::make_unique<QtMenuItem>(action("mnuFileSaved"));
     m_mnuDelete = std::make_unique<QtMenuItem>(action("mnuDelete"));
 
-    MainControls controls{*this, *m_text1, *m_lblFilename, *m_lblLine, *m_txtGotoLine,
+    MainControls controls{*m_frame, *m_text1, *m_lblFilename, *m_lblLine, *m_txtGotoLine,
                           {m_fraMain[0].get(), m_fraMain[1].get()},
                           {m_cmdLocate[0].get(), m_cmdLocate[1].get(), m_cmdLocate[2].get(), m_cmdLocate[3].get()},
-                          *m_List1, *m_mnuFileSaved, *m_mnuDelete, m_timer1};
-    m_form = std::make_unique<MainForm>(MainServices{m_messages, m_files, m_clipboard, m_dialogs, defaultCompilerPath()}, controls);
+                          *m_List1, *m_mnuFileSaved, *m_mnuDelete, m_timer1, m_runWindow->controls()};
+    m_form = std::make_unique<MainForm>(
+        MainServices{m_messages, m_files, m_clipboard, m_dialogs, m_process, m_terminal, defaultCompilerPath()}, controls);
+    m_runWindow->connectTo(m_form->runWindow);
 
     connectEvents();
     m_form->Form_Load(commandLine);
 
-    setOuterSize(MainCatalogue::minimumSize);
+    m_frame->setOuterSize(MainCatalogue::minimumSize);
     const TwipSize minimum = MainCatalogue::minimumSize;
     const TwipSize frame = MainCatalogue::frameAllowance;
     setMinimumSize(Twips::toPixels(minimum.width - frame.width),
@@ -175,7 +182,7 @@ void MainWindow::buildControls()
             w->setFont(font);
         }
         w->setEnabled(spec.enabled);
-        w->setGeometry(toPixels(spec.geometry));
+        w->setGeometry(QtFormWindow::toPixels(spec.geometry));
         m_controls.insert(spec.key(), w);
     }
     // Every shortcut of the menus reaches the window, not the editor.
@@ -213,6 +220,10 @@ void MainWindow::connectEvents()
     onMenu("mnuMax", [&form] { form.mnuMax_Click(); });
     onMenu("mnuRestore", [&form] { form.mnuRestore_Click(); });
     onMenu("mnuExit", [&form] { form.mnuExit_Click(); });
+    onMenu("mnuCompile1", [&form] { form.compileRequest.mnuCompile1_Click(); });
+    onMenu("mnuCompile2", [&form] { form.compileRequest.mnuCompile2_Click(); });
+    onMenu("mnuOutput", [&form] { form.compileRequest.mnuOutput_Click(); });
+    onMenu("mnuRun", [&form] { form.mnuRun_Click(); });
 
     auto *list = widget<CheckListWidget>("List1");
     connect(list, &QListWidget::itemChanged, this,
@@ -222,6 +233,7 @@ void MainWindow::connectEvents()
         connect(widget<QPushButton>(key), &QPushButton::clicked, this, handler);
     };
     onClick("Command1", [&form] { form.optionList.Command1_Click(); });
+    onClick("cmdCompile", [&form] { form.compileRequest.cmdCompile_Click(); });
     onClick("cmdFind", [&form] { form.optionList.cmdFind_Click(); });
     onClick("cmdFindNext", [&form] { form.optionList.cmdFindNext_Click(); });
     onClick("cmdFindPrev", [&form] { form.optionList.cmdFindPrev_Click(); });
@@ -239,54 +251,6 @@ void MainWindow::connectEvents()
     }
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::commitData);
-}
-
-WindowState MainWindow::state() const
-{
-    if (isMinimized())
-        return WindowState::Minimised;
-    if (isMaximized())
-        return WindowState::Maximised;
-    return WindowState::Normal;
-}
-
-void MainWindow::setState(WindowState state)
-{
-    switch (state) {
-    case WindowState::Minimised: showMinimized(); break;
-    case WindowState::Maximised: showMaximized(); break;
-    case WindowState::Normal: showNormal(); break;
-    }
-}
-
-TwipSize MainWindow::outerSize() const
-{
-    const TwipSize frame = MainCatalogue::frameAllowance;
-    return {Twips::fromPixels(m_client->width()) + frame.width, Twips::fromPixels(m_client->height()) + frame.height};
-}
-
-void MainWindow::setOuterSize(TwipSize size)
-{
-    if (state() != WindowState::Normal)
-        return;
-    const TwipSize frame = MainCatalogue::frameAllowance;
-    resize(Twips::toPixels(size.width - frame.width),
-           Twips::toPixels(size.height - frame.height) + menuBar()->sizeHint().height());
-}
-
-void MainWindow::place(const QHash<QString, TwipRect> &geometry)
-{
-    for (auto it = geometry.begin(); it != geometry.end(); ++it) {
-        if (QWidget *w = m_controls.value(it.key()))
-            w->setGeometry(toPixels(it.value()));
-    }
-}
-
-void MainWindow::unload()
-{
-    m_unloading = true;
-    close();
-    QCoreApplication::quit();
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event)

@@ -1,11 +1,14 @@
 #pragma once
 
 #include "app/mainform.h"
-#include "platform/formwindow.h"
 #include "platform/qt/listwidgets.h"
 #include "platform/qt/qtclipboard.h"
 #include "platform/qt/qtcontrols.h"
 #include "platform/qt/qtfiledialogs.h"
+#include "platform/qt/qtformwindow.h"
+#include "platform/qt/qtprocess.h"
+#include "platform/qt/qtterminal.h"
+#include "run/widgets/runwindowwidget.h"
 #include "platform/qt/qtfilesystem.h"
 #include "platform/qt/qtmessages.h"
 #include "platform/qt/qttimer.h"
@@ -24,7 +27,7 @@ class QSessionManager;
 
 // The main window: builds the menus and controls from the catalogue, names
 // each after its catalogue name, and hands every event to MainForm.
-class MainWindow : public QMainWindow, public FormWindow
+class MainWindow : public QMainWindow
 {
     Q_OBJECT
 public:
@@ -37,15 +40,8 @@ public:
     QWidget *control(const QString &key) const { return m_controls.value(key); }
     QAction *menuAction(const QString &key) const { return m_actions.value(key); }
 
-    // FormWindow
-    void setTitle(const QString &title) override { setWindowTitle(title); }
-    QString title() const override { return windowTitle(); }
-    WindowState state() const override;
-    void setState(WindowState state) override;
-    TwipSize outerSize() const override;
-    void setOuterSize(TwipSize size) override;
-    void place(const QHash<QString, TwipRect> &geometry) override;
-    void unload() override;
+    QtFormWindow &frame() { return *m_frame; }
+    RunWindowWidget &runWindow() { return *m_runWindow; }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -65,11 +61,15 @@ private:
     QHash<QString, QAction *> m_actions;
     QWidget *m_client = nullptr;
     EditorWidget *m_editor = nullptr;
+    std::unique_ptr<QtFormWindow> m_frame;
+    std::unique_ptr<RunWindowWidget> m_runWindow;
 
     QtMessages m_messages;
     QtFileSystem m_files;
     QtClipboard m_clipboard;
     QtFileDialogs m_dialogs;
+    QtProcess m_process;
+    QtTerminal m_terminal;
     QtTimer m_timer1;
     std::unique_ptr<ScintillaTextBox> m_text1;
     std::unique_ptr<QtLabel> m_lblFilename;

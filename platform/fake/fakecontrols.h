@@ -64,8 +64,14 @@ private:
 class FakeEntry : public FakeControlBase<Entry>
 {
 public:
-    void setText(const QString &text) override { m_text = text; }
+    void setText(const QString &text) override
+    {
+        m_text = text;
+        allSelected = false;
+    }
     QString text() const override { return m_text; }
+    void selectAll() override { allSelected = true; }
+    bool allSelected = false;
 
 private:
     QString m_text;

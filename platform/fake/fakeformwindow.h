@@ -17,21 +17,36 @@ public:
             m_size = size;
         sizeRequests.append(size);
     }
+    TwipPoint corner() const override { return m_position; }
+    void moveTo(TwipPoint corner) override { m_position = corner; }
+    void showWindow() override
+    {
+        m_shown = true;
+        ++showCount;
+    }
+    bool isShown() const override { return m_shown; }
     void place(const QHash<QString, TwipRect> &geometry) override
     {
         for (auto it = geometry.begin(); it != geometry.end(); ++it)
             placed.insert(it.key(), it.value());
         ++placeCount;
     }
-    void unload() override { unloaded = true; }
+    void unload() override
+    {
+        unloaded = true;
+        m_shown = false;
+    }
 
     QList<TwipSize> sizeRequests;
     QHash<QString, TwipRect> placed;
     int placeCount = 0;
     bool unloaded = false;
+    int showCount = 0;
 
 private:
     QString m_title;
     WindowState m_state = WindowState::Normal;
     TwipSize m_size{6660, 6480};
+    TwipPoint m_position;
+    bool m_shown = false;
 };

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 
@@ -71,6 +72,17 @@ public:
     using QtControlBase::QtControlBase;
     void setText(const QString &text) override { m_widget->setText(text); }
     QString text() const override { return m_widget->text(); }
+    void selectAll() override { m_widget->selectAll(); }
+};
+
+// A multi-line box of plain text.
+class QtTextView : public QtControlBase<Entry, QPlainTextEdit>
+{
+public:
+    using QtControlBase::QtControlBase;
+    void setText(const QString &text) override { m_widget->setPlainText(text); }
+    QString text() const override { return m_widget->toPlainText(); }
+    void selectAll() override { m_widget->selectAll(); }
 };
 
 class QtMenuItem : public MenuItem

@@ -5,6 +5,8 @@
 #include "platform/fake/fakefilesystem.h"
 #include "platform/fake/fakeformwindow.h"
 #include "platform/fake/fakemessages.h"
+#include "platform/fake/fakeprocess.h"
+#include "platform/fake/faketerminal.h"
 #include "platform/fake/faketextbox.h"
 #include "platform/fake/faketimer.h"
 
@@ -19,7 +21,13 @@ struct Fixture
     FakeMessages messages;
     FakeClipboard clipboard;
     FakeFileDialogs dialogs;
+    FakeProcess process;
+    FakeTerminal terminal;
     FakeFormWindow window;
+    FakeFormWindow runFrame;
+    FakeEntry runText;
+    FakeButton runStop;
+    FakeTimer runTimer;
     FakeTextBox Text1;
     FakeLabel lblFilename;
     FakeLabel lblLine;
@@ -30,11 +38,11 @@ struct Fixture
     FakeMenuItem mnuFileSaved{true};
     FakeMenuItem mnuDelete{false};
     FakeTimer Timer1;
-    MainForm form{{messages, files, clipboard, dialogs, QStringLiteral("/usr/bin/kvncc")},
+    MainForm form{{messages, files, clipboard, dialogs, process, terminal, QStringLiteral("/usr/bin/kvncc")},
                   {window, Text1, lblFilename, lblLine, txtGotoLine,
                    {&fraMain[0], &fraMain[1]},
                    {&cmdLocate[0], &cmdLocate[1], &cmdLocate[2], &cmdLocate[3]},
-                   List1, mnuFileSaved, mnuDelete, Timer1}};
+                   List1, mnuFileSaved, mnuDelete, Timer1, {runFrame, runText, runStop, runTimer}}};
 
     Fixture()
     {

@@ -123,7 +123,7 @@ private slots:
         QCOMPARE(index, 1);
         QVERIFY(find<QGroupBox>(QStringLiteral("fraMain"), 0)->isVisible());
         QVERIFY(!find<QGroupBox>(QStringLiteral("fraMain"), 1)->isVisible());
-        QCOMPARE(m_window->outerSize(), MainCatalogue::minimumSize);
+        QCOMPARE(m_window->frame().outerSize(), MainCatalogue::minimumSize);
         QCOMPARE(editor()->geometry(), QRect(8, 40, 417, 273));
     }
 
@@ -174,14 +174,14 @@ private slots:
 
     void resizeAppliesTheLayout()
     {
-        m_window->setOuterSize({8010, 9000});
-        QTRY_COMPARE(m_window->outerSize(), (TwipSize{8010, 9000}));
+        m_window->frame().setOuterSize({8010, 9000});
+        QTRY_COMPARE(m_window->frame().outerSize(), (TwipSize{8010, 9000}));
         QCOMPARE(find<QPushButton>(QStringLiteral("cmdFindNext"))->x(), Twips::toPixels(8010 - 780));
         QCOMPARE(editor()->height(), Twips::toPixels(9000 - 2385));
         // Smaller than the minimum is refused.
         m_window->resize(100, 100);
-        QVERIFY(m_window->outerSize().width >= 6660);
-        QVERIFY(m_window->outerSize().height >= 6480);
+        QVERIFY(m_window->frame().outerSize().width >= 6660);
+        QVERIFY(m_window->frame().outerSize().height >= 6480);
     }
 
     void ctrlTExitsAfterAsking()

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "compilestate.h"
+#include "optionlist.h"
+
+#include "editor/document.h"
+#include "editor/editorstate.h"
+#include "platform/controls.h"
+#include "platform/formwindow.h"
+#include "platform/messages.h"
+#include "run/runwindow.h"
+
+// "Start Compiling!": makes sure the document is saved or the user chose
+// not to, turns the Compile panel into a run request, places the run
+// window beside the main window and starts the run.
+class CompileRequest
+{
+public:
+    struct Parts
+    {
+        EditorState &editor;
+        Document &document;
+        CompileState &compile;
+        const CheckList &List1;
+        FormWindow &mainWindow;
+        RunWindow &runWindow;
+        Messages &messages;
+    };
+
+    explicit CompileRequest(Parts parts) : m_parts(parts) {}
+
+    void cmdCompile_Click();
+    void mnuCompile1_Click() { cmdCompile_Click(); }
+    void mnuCompile2_Click() { cmdCompile_Click(); }
+    // "Show Compiler Output": the run window on the last output.
+    void mnuOutput_Click();
+
+    // "+" before a configuration file (and when there is none), "@" before
+    // a response file.
+    static QString configPrefix(const QString &configf);
+
+private:
+    void placeRunWindow();
+
+    Parts m_parts;
+};

@@ -1,0 +1,98 @@
+// kvnrun PROGRAM [ARGUMENT ...]: runs a program KVN built inside the
+// terminal window KVN opened for it, then says how long it ran and how it
+// ended, and waits for a key so that the window stays readable.
+#include "kvncc/keywait.h"
+#include "kvncc/process.h"
+#include "kvncc/runreport.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+#ifndef KVNRUN_INSTALLED_PAUSE
+#define KVNRUN_INSTALLED_PAUSE "../libexec/kvn"
+#endif
+
+extern char **environ;
+
+namespace {
+
+// Puts the folder of our "pause" command first on the search path, so that
+// system("pause") in the program finds it.
+void offerPause()
+{
+    const std::string own = kvncc::ownFolder();
+    for (const std::string &folder : {own + "/libexec/kvn", own + "/" + KVNRUN_INSTALLED_PAUSE}) {
+        if (kvncc::isExecutableFile(folder + "/pause")) {
+            const char *path = std::getenv("PATH");
+            const std::string value = folder + (path && *path ? ":" + std::string(path) : std::string());
+            ::setenv("PATH", value.c_str(), 1);
+            return;
+        }
+    }
+    kvncc::writeOut("kvnrun: the pause command was not found beside kvnrun; system(\"pause\") will not wait\n");
+}
+
+int finish(int status)
+{
+    kvncc::writeOut(kvncc::pausePrompt);
+    kvncc::waitForKey(true);
+    kvncc::writeOut("\n");
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        kvncc::writeOut("Usage: kvnrun PROGRAM [ARGUMENT ...]\n"
+                        "Runs PROGRAM, reports how it ended and waits for a key.\n");
+        return 2;
+    }
+    offerPause();
+
+    std::string program = argv[1];
+    // A bare name means the file in the current folder, as on the classic console.
+    if (program.find('/') == std::string::npos && kvncc::isExecutableFile(program))
+        program = "./" + program;
+    std::vector<char *> args(argv + 1, argv + argc);
+    args[0] = program.data();
+    args.push_back(nullptr);
+
+    // Ctrl+C ends the program, not the report after it.
+    std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGQUIT, SIG_IGN);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGINT);
+    sigaddset(&defaults, SIGQUIT);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int spawned = ::posix_spawnp(&pid, program.c_str(), nullptr, &attributes, args.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    if (spawned != 0) {
+        kvncc::writeOut("kvnrun: cannot start " + program + ": " + std::strerror(spawned) + "\n");
+        return finish(127);
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const int exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 0;
+    const int signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+
+    kvncc::writeOut("\n" + kvncc::exitReport(seconds, exitCode, signal) + "\n");
+    return finish(kvncc::reportedStatus(exitCode, signal));
+}

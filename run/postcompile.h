@@ -1,0 +1,46 @@
+#pragma once
+
+#include "runwindow.h"
+
+#include "platform/controls.h"
+#include "platform/filesystem.h"
+#include "platform/messages.h"
+#include "platform/terminal.h"
+#include "platform/timer.h"
+
+// What the main window offers once a compile is over: to delete the
+// object and debug-symbol files of a clean build, and to start the program
+// it built. It runs on the main window's timer, which the run window
+// starts at the end of every run.
+class PostCompile
+{
+public:
+    struct Services
+    {
+        Messages &messages;
+        FileSystem &files;
+        Terminal &terminal;
+    };
+
+    PostCompile(Timer &Timer1, const MenuItem &mnuDelete, RunWindow &runWindow, Services services);
+
+    // The source and output of the compile that just ran.
+    void setPaths(const QString *srcfile, const QString *newpath)
+    {
+        m_srcfile = srcfile;
+        m_newpath = newpath;
+    }
+
+    void Timer1_Timer();
+    // Starts the built program in a terminal window; tells the user when
+    // that cannot be done. An empty path does nothing.
+    void runProgram(const QString &program);
+
+private:
+    Timer &m_timer;
+    const MenuItem &m_mnuDelete;
+    RunWindow &m_runWindow;
+    Services m_services;
+    const QString *m_srcfile = nullptr;
+    const QString *m_newpath = nullptr;
+};

@@ -1,0 +1,83 @@
+#include "runwindowwidget.h"
+
+#include <QCloseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace {
+template<typename W>
+W *named(QWidget *parent, const char *name, QHash<QString, QWidget *> &widgets, W *w)
+{
+    w->setObjectName(QString::fromUtf8(name));
+    widgets.insert(w->objectName(), w);
+    Q_UNUSED(parent);
+    return w;
+}
+
+QPlainTextEdit *outputBox(QWidget *parent)
+{
+    auto *box = new QPlainTextEdit(parent);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSize(8);
+    box->setFont(font);
+    box->setLineWrapMode(QPlainTextEdit::NoWrap);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    box->setReadOnly(true);
+    return box;
+}
+} // namespace
+
+RunWindowWidget::RunWindowWidget(QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_frame(this, this, frameAllowance)
+    , m_text1(named(this, "Text1", m_widgets, outputBox(this)))
+    , m_stop(named(this, "cmdStop", m_widgets, new QPushButton(QStringLiteral("S&top compiler"), this)))
+{
+    setObjectName(QStringLiteral("frmRun"));
+    setWindowTitle(QStringLiteral("Run 1.2"));
+    QFont uiFont = font();
+    uiFont.setPointSize(8);
+    setFont(uiFont);
+    named(this, "cmdCopy", m_widgets, new QPushButton(QStringLiteral("&Copy to clipboard"), this));
+    named(this, "cmdSave", m_widgets, new QPushButton(QStringLiteral("&Save to text"), this));
+    m_stop.widget()->setToolTip(QStringLiteral("End the compiler and everything it started"));
+    m_frame.setControls(&m_widgets);
+    m_frame.onUnload([this] {
+        m_unloading = true;
+        hide();
+        m_unloading = false;
+    });
+    m_frame.setOuterSize(RunWindow::initialSize);
+}
+
+void RunWindowWidget::connectTo(RunWindow &run)
+{
+    m_run = &run;
+    connect(qobject_cast<QPushButton *>(m_widgets.value(QStringLiteral("cmdCopy"))), &QPushButton::clicked, this,
+            [&run] { run.cmdCopy_Click(); });
+    connect(qobject_cast<QPushButton *>(m_widgets.value(QStringLiteral("cmdSave"))), &QPushButton::clicked, this,
+            [&run] { run.cmdSave_Click(); });
+    connect(m_stop.widget(), &QPushButton::clicked, this, [&run] { run.cmdStop_Click(); });
+    run.Form_Resize();
+}
+
+void RunWindowWidget::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_run)
+        m_run->Form_Resize();
+}
+
+void RunWindowWidget::closeEvent(QCloseEvent *event)
+{
+    // Closing by the window manager unloads the window; the run, if one is
+    // going on, carries on and reports when it ends.
+    if (m_run && !m_unloading) {
+        event->ignore();
+        m_run->Form_Unload();
+        return;
+    }
+    QWidget::closeEvent(event);
+}

@@ -1,0 +1,343 @@
+// kvncc itself, run on small programs the way KVN runs it.
+#include "ptysession.h"
+
+#include "editor/newfiletemplate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kvncc = QStringLiteral(KVNCC_PATH);
+const QString kvnrun = QStringLiteral(KVNRUN_PATH);
+const QString fixtures = QStringLiteral(FIXTURES_DIR);
+
+struct Result
+{
+    int exitCode = -1;
+    QByteArray output;
+};
+
+Result runProgram(const QString &program, const QStringList &args, const QString &folder,
+                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                  const QByteArray &input = {})
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setWorkingDirectory(folder);
+    process.setProcessEnvironment(environment);
+    process.start(program, args);
+    if (!process.waitForStarted(10000))
+        return {};
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return {};
+    }
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAll()};
+}
+
+// KVN judges a compile by these words alone.
+bool holdsFailureWord(const QByteArray &output)
+{
+    for (const char *word : {"Error", "Fatal", "error", "fatal"}) {
+        if (output.contains(word))
+            return true;
+    }
+    return false;
+}
+
+bool copyFixture(const QString &name, const QString &folder)
+{
+    return QFile::copy(fixtures + u'/' + name, folder + u'/' + name);
+}
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestKvnccBuild : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // One row per situation: the fixtures copied into a fresh folder, the
+    // command line (run in that folder), whether the build must succeed,
+    // the files it must leave ("+name") or must not leave ("-name"), and
+    // what the built program or kvncc itself must print.
+    void builds_data()
+    {
+        QTest::addColumn<QStringList>("sources");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<bool>("succeeds");
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QByteArray>("kvnccSays");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QByteArray>("programSays");
+
+        const QStringList hello{"hello.c"};
+        QTest::newRow("C program") << hello << QStringList{"-ehello.exe", "hello.c"} << true
+                                   << QStringList{"+hello.obj", "+hello.exe", "-hello.tds"} << QByteArray("kvncc 2.")
+                                   << "hello.exe" << QByteArray("root 4.0");
+        QTest::newRow("syntax error") << QStringList{"syntax_error.cpp"} << QStringList{"syntax_error.cpp"} << false
+                                      << QStringList{"-syntax_error.obj", "-syntax_error.exe"}
+                                      << QByteArray("syntax_error.cpp:3:13: error:") << QString() << QByteArray();
+        QTest::newRow("link error") << QStringList{"link_error.cpp"} << QStringList{"link_error.cpp"} << false
+                                    << QStringList{"+link_error.obj", "-link_error.exe"}
+                                    << QByteArray("undefined reference") << QString() << QByteArray();
+        QTest::newRow("-w shows a warning and succeeds") << QStringList{"warning.cpp"} << QStringList{"-w", "warning.cpp"}
+                                                         << true << QStringList{"+warning.exe"}
+                                                         << QByteArray("warning: unused variable") << QString() << QByteArray();
+        QTest::newRow("-w! makes it a failure") << QStringList{"warning.cpp"} << QStringList{"-w", "-w!", "warning.cpp"}
+                                                << false << QStringList{"-warning.exe"} << QByteArray("unused variable")
+                                                << QString() << QByteArray();
+        QTest::newRow("missing source") << QStringList{} << QStringList{"-q", "nothere.cpp"} << false << QStringList{}
+                                        << QByteArray("kvncc: fatal: cannot find source file nothere.cpp") << QString()
+                                        << QByteArray();
+        QTest::newRow("-c") << hello << QStringList{"-c", "hello.c"} << true << QStringList{"+hello.obj", "-hello.exe"}
+                            << QByteArray() << QString() << QByteArray();
+        QTest::newRow("-S") << hello << QStringList{"-S", "hello.c"} << true << QStringList{"+hello.asm", "-hello.obj"}
+                            << QByteArray() << QString() << QByteArray();
+        QTest::newRow("-B") << hello << QStringList{"-B", "hello.c"} << true
+                            << QStringList{"+hello.asm", "+hello.obj", "+hello.exe"} << QByteArray() << "hello.exe"
+                            << QByteArray("root 4.0");
+        QTest::newRow("-o") << hello << QStringList{"-omine", "hello.c"} << true
+                            << QStringList{"+mine.obj", "-hello.obj", "+hello.exe"} << QByteArray() << QString() << QByteArray();
+        QTest::newRow("-n") << hello << QStringList{"-nout dir", "hello.c"} << true
+                            << QStringList{"+out dir/hello.obj", "+out dir/hello.exe", "-hello.obj"} << QByteArray()
+                            << "out dir/hello.exe" << QByteArray("root 4.0");
+        QTest::newRow("-tWD makes a shared library") << QStringList{"library.cpp"}
+                                                     << QStringList{"-tWD", "-elibanswer.so", "library.cpp"} << true
+                                                     << QStringList{"+libanswer.so"} << QByteArray() << QString() << QByteArray();
+        QTest::newRow("no main without -tWD") << QStringList{"library.cpp"} << QStringList{"library.cpp"} << false
+                                              << QStringList{"-library.exe"} << QByteArray("main") << QString() << QByteArray();
+        QTest::newRow("-P compiles .c as C++") << QStringList{"cpp_in_c.c"} << QStringList{"-P", "cpp_in_c.c"} << true
+                                               << QStringList{"+cpp_in_c.exe"} << QByteArray() << "cpp_in_c.exe" << QByteArray();
+        QTest::newRow(".c is C by default") << QStringList{"cpp_in_c.c"} << QStringList{"cpp_in_c.c"} << false
+                                            << QStringList{} << QByteArray("Counter") << QString() << QByteArray();
+        QTest::newRow("exceptions on by default") << QStringList{"exceptions.cpp"} << QStringList{"exceptions.cpp"} << true
+                                                  << QStringList{"+exceptions.exe"} << QByteArray() << QString() << QByteArray();
+        QTest::newRow("-x- switches exceptions off") << QStringList{"exceptions.cpp"} << QStringList{"-x-", "exceptions.cpp"}
+                                                     << false << QStringList{} << QByteArray("exception handling disabled")
+                                                     << QString() << QByteArray();
+        QTest::newRow("-RT- switches RTTI off") << QStringList{"rtti.cpp"} << QStringList{"-RT-", "rtti.cpp"} << false
+                                                << QStringList{} << QByteArray("-fno-rtti") << QString() << QByteArray();
+        QTest::newRow("old headers, -D and -K") << QStringList{"features.cpp"}
+                                                << QStringList{"-DGREETING=\"hi there\"", "-K", "features.cpp"} << true
+                                                << QStringList{"+features.exe"} << QByteArray() << "features.exe"
+                                                << QByteArray("greeting hi there\npadded [   42]\nchar unsigned\n");
+        QTest::newRow("ignored switch") << hello << QStringList{"-pr", "-VF", "hello.c"} << true << QStringList{"+hello.exe"}
+                                        << QByteArray("kvncc: warning: -pr ignored: ") << QString() << QByteArray();
+        QTest::newRow("unknown switch reaches the compiler") << QStringList{"cpp20.cpp"} << QStringList{"-std=c++20", "cpp20.cpp"}
+                                                             << true << QStringList{"+cpp20.exe"} << QByteArray() << QString()
+                                                             << QByteArray();
+        QTest::newRow("-g1 holds back later warnings") << QStringList{"three_warnings.cpp"}
+                                                       << QStringList{"-w", "-g1", "three_warnings.cpp"} << true
+                                                       << QStringList{"+three_warnings.exe"}
+                                                       << QByteArray("kvncc: warning: 2 more warnings not shown (-g1)")
+                                                       << QString() << QByteArray();
+        QTest::newRow("-gb stops after a file with warnings") << QStringList{"warning.cpp", "hello.c"}
+                                                              << QStringList{"-w", "-gb", "warning.cpp", "hello.c"} << false
+                                                              << QStringList{"+warning.obj", "-hello.obj"}
+                                                              << QByteArray("(-gb)") << QString() << QByteArray();
+        QTest::newRow("C and C++ sources together") << QStringList{"hello.c", "library.cpp"}
+                                                    << QStringList{"-eboth.exe", "hello.c", "library.cpp"} << true
+                                                    << QStringList{"+hello.obj", "+library.obj", "+both.exe"} << QByteArray()
+                                                    << "both.exe" << QByteArray("root 4.0");
+    }
+    void builds()
+    {
+        QFETCH(QStringList, sources);
+        QFETCH(QStringList, args);
+        QFETCH(bool, succeeds);
+        QFETCH(QStringList, files);
+        QFETCH(QByteArray, kvnccSays);
+        QFETCH(QString, program);
+        QFETCH(QByteArray, programSays);
+
+        QTemporaryDir dir;
+        for (const QString &source : sources)
+            QVERIFY(copyFixture(source, dir.path()));
+        const Result result = runProgram(kvncc, args, dir.path());
+        QVERIFY2((result.exitCode == 0) == succeeds, result.output.constData());
+        // A clean build must not hold any of KVN's failure words, a failed one must.
+        QVERIFY2(holdsFailureWord(result.output) != succeeds, result.output.constData());
+        QVERIFY2(result.output.contains(kvnccSays), result.output.constData());
+        for (const QString &file : files) {
+            const bool wanted = file.startsWith(u'+');
+            QVERIFY2(QFile::exists(dir.filePath(file.mid(1))) == wanted, qPrintable(file));
+        }
+        if (!program.isEmpty()) {
+            const Result ran = runProgram(dir.filePath(program), {}, dir.path());
+            QCOMPARE(ran.exitCode, 0);
+            QVERIFY2(ran.output.contains(programSays), ran.output.constData());
+        }
+    }
+
+    // The new-file template, compiled the way KVN does it: /bin/sh runs a
+    // "Run.bat" whose first line leaves only kvncc's folder on the search
+    // path, with a source path holding a space.
+    void newFileTemplateCompilesThroughRunBatAndPauses()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("my programs"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString source = folder + QStringLiteral("/noname.cpp");
+        const QString executable = folder + QStringLiteral("/noname.exe");
+        QFile file(source);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(NewFileTemplate::bytes());
+        file.close();
+
+        const QString results = dir.filePath(QStringLiteral("results.txt"));
+        QFile runBat(dir.filePath(QStringLiteral("Run.bat")));
+        QVERIFY(runBat.open(QIODevice::WriteOnly));
+        runBat.write("PATH=" + QFileInfo(kvncc).absolutePath().toLocal8Bit() + "\n" + kvncc.toLocal8Bit() + " -e\""
+                     + executable.toLocal8Bit() + "\" \"" + source.toLocal8Bit() + "\" > " + results.toLocal8Bit() + "\n");
+        runBat.close();
+
+        const Result shell = runProgram(QStringLiteral("/bin/sh"), {runBat.fileName()}, dir.path());
+        const QByteArray output = fileBytes(results);
+        QVERIFY2(shell.exitCode == 0, output.constData());
+        QVERIFY2(!holdsFailureWord(output), output.constData());
+        QVERIFY(output.startsWith("kvncc 2."));
+        QVERIFY(QFile::exists(folder + QStringLiteral("/noname.obj")));
+
+        // The program pauses for a key, then kvnrun reports and waits for another.
+        const Result ran = runProgram(kvnrun, {executable}, folder, QProcessEnvironment::systemEnvironment(), "ab");
+        QCOMPARE(ran.exitCode, 0);
+        QCOMPARE(ran.output.count("Press any key to continue . . ."), 2);
+        QVERIFY2(ran.output.contains("with return value 0"), ran.output.constData());
+    }
+
+    void debugInformationGoesIntoATdsFile()
+    {
+        QTemporaryDir dir;
+        QVERIFY(copyFixture(QStringLiteral("hello.c"), dir.path()));
+        const Result result = runProgram(kvncc, {QStringLiteral("-v"), QStringLiteral("-eprog.exe"), QStringLiteral("hello.c")},
+                                         dir.path());
+        QVERIFY2(result.exitCode == 0, result.output.constData());
+        const QByteArray tds = fileBytes(dir.filePath(QStringLiteral("prog.tds")));
+        QVERIFY(tds.startsWith("\x7f" "ELF"));
+        QVERIFY(tds.contains(".debug_info"));
+        // The executable keeps its own debug information for the debugger.
+        QVERIFY(fileBytes(dir.filePath(QStringLiteral("prog.exe"))).contains(".debug_info"));
+    }
+
+    void responseAndConfigurationFilesWithSpacedFolders()
+    {
+        QTemporaryDir dir;
+        const QString include = dir.filePath(QStringLiteral("inc dir"));
+        const QString library = dir.filePath(QStringLiteral("lib dir"));
+        QVERIFY(QDir().mkpath(include) && QDir().mkpath(library));
+        QVERIFY(copyFixture(QStringLiteral("kvnfix.h"), include));
+        QVERIFY(copyFixture(QStringLiteral("kvnfix.c"), dir.path()));
+        QVERIFY(copyFixture(QStringLiteral("uses_lib.c"), dir.path()));
+
+        // The library, built with kvncc and archived with binutils' ar.
+        const QString ar = QStandardPaths::findExecutable(QStringLiteral("ar"));
+        if (ar.isEmpty())
+            QSKIP("ar (binutils) is not installed");
+        const Result object = runProgram(kvncc, {QStringLiteral("-q"), QStringLiteral("-c"), QStringLiteral("-I") + include,
+                                                 QStringLiteral("kvnfix.c")},
+                                         dir.path());
+        QVERIFY2(object.exitCode == 0, object.output.constData());
+        QCOMPARE(runProgram(ar, {QStringLiteral("rcs"), library + QStringLiteral("/libkvnfix.a"), QStringLiteral("kvnfix.obj")},
+                            dir.path())
+                     .exitCode,
+                 0);
+
+        // Configuration file: the include folder, quoted, among others.
+        QFile cfg(dir.filePath(QStringLiteral("my project.cfg")));
+        QVERIFY(cfg.open(QIODevice::WriteOnly));
+        cfg.write("# folders of this project\n-I/nonexistent;\"" + include.toLocal8Bit() + "\"\n-q\n");
+        cfg.close();
+        // Response file: the library folder, the library in the old naming and the source.
+        QFile rsp(dir.filePath(QStringLiteral("build.rsp")));
+        QVERIFY(rsp.open(QIODevice::WriteOnly));
+        rsp.write("-L\"" + library.toLocal8Bit() + "\" -e\"with lib.exe\"\r\nkvnfix.lib uses_lib.c\r\n");
+        rsp.close();
+
+        const Result result = runProgram(kvncc, {QStringLiteral("+") + cfg.fileName(), QStringLiteral("@build.rsp")}, dir.path());
+        QVERIFY2(result.exitCode == 0, result.output.constData());
+        QVERIFY2(!result.output.contains("kvncc 2."), result.output.constData()); // -q from the configuration file
+        QCOMPARE(runProgram(dir.filePath(QStringLiteral("with lib.exe")), {}, dir.path()).output, QByteArray("fix 7\n"));
+
+        // The same folders straight on the command line, as KVN passes values.
+        const Result direct = runProgram(kvncc, {QStringLiteral("-q"), QStringLiteral("-I/nonexistent;") + include,
+                                                 QStringLiteral("-L") + library, QStringLiteral("-edirect.exe"),
+                                                 QStringLiteral("uses_lib.c"), QStringLiteral("kvnfix.lib")},
+                                         dir.path());
+        QVERIFY2(direct.exitCode == 0, direct.output.constData());
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("direct.exe"))));
+
+        const Result missing = runProgram(kvncc, {QStringLiteral("@gone.rsp")}, dir.path());
+        QCOMPARE(missing.exitCode, 1);
+        QVERIFY(missing.output.contains("kvncc: fatal: cannot read response file gone.rsp"));
+    }
+
+    void conioReadsKeysAtOnceOnATerminal()
+    {
+        QTemporaryDir dir;
+        QVERIFY(copyFixture(QStringLiteral("conio_keys.c"), dir.path()));
+        const Result built = runProgram(kvncc, {QStringLiteral("-q"), QStringLiteral("conio_keys.c")}, dir.path());
+        QVERIFY2(built.exitCode == 0, built.output.constData());
+        // x and Enter unechoed and without waiting for a line end; y echoed.
+        const PtySession session = PtySession::run({dir.filePath(QStringLiteral("conio_keys.exe"))},
+                                                   {{"press", "x"}, {"1>", "\r"}, {"2>", "y"}});
+        QVERIFY2(session.finished, session.output.constData());
+        QCOMPARE(session.exitCode, 0);
+        QVERIFY2(session.output.contains("\033[2J"), session.output.constData());
+        QVERIFY2(session.output.contains("press1>2>y"), session.output.constData());
+        QVERIFY2(session.output.contains("[120 13 y 0]"), session.output.constData());
+    }
+
+    void compilerChoiceBesideKvncc()
+    {
+        // A copy of kvncc with a kvncc.conf of its own.
+        QTemporaryDir dir;
+        const QString copy = dir.filePath(QStringLiteral("kvncc"));
+        QVERIFY(QFile::copy(kvncc, copy));
+        QVERIFY(copyFixture(QStringLiteral("hello.c"), dir.path()));
+        QFile conf(dir.filePath(QStringLiteral("kvncc.conf")));
+        QVERIFY(conf.open(QIODevice::WriteOnly));
+        conf.write("cxx = /no/such/g++\n");
+        conf.close();
+        const Result result = runProgram(copy, {QStringLiteral("hello.c")}, dir.path());
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.output.contains("kvncc: fatal: cannot find the compiler /no/such/g++"), result.output.constData());
+        // Without its headers folder the copy says so, and still builds C.
+        QVERIFY(conf.remove());
+        const Result plain = runProgram(copy, {QStringLiteral("-q"), QStringLiteral("hello.c")}, dir.path());
+        QCOMPARE(plain.exitCode, 0);
+        QVERIFY(plain.output.contains("compatibility headers"));
+    }
+
+    void clangChosenByTheEnvironment()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("clang++")).isEmpty())
+            QSKIP("clang is not installed");
+        QTemporaryDir dir;
+        QVERIFY(copyFixture(QStringLiteral("features.cpp"), dir.path()));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("KVNCC_COMPILER"), QStringLiteral("clang"));
+        const Result result = runProgram(kvncc, {QStringLiteral("-v"), QStringLiteral("features.cpp")}, dir.path(), environment);
+        QVERIFY2(result.exitCode == 0, result.output.constData());
+        QVERIFY(result.output.contains("clang++"));
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("features.tds"))));
+        QVERIFY(runProgram(dir.filePath(QStringLiteral("features.exe")), {}, dir.path()).output.contains("padded [   42]"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKvnccBuild)
+#include "tst_kvncc_build.moc"

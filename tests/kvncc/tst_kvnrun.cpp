@@ -1,0 +1,142 @@
+// kvnrun, the launcher of built programs, and the pause command it offers them.
+#include "ptysession.h"
+
+#include "kvncc/runreport.h"
+
+#include <QProcess>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+const QString kvnrun = QStringLiteral(KVNRUN_PATH);
+const QString pauseCommand = QStringLiteral(PAUSE_PATH);
+const QByteArray prompt = "Press any key to continue . . . ";
+
+// Starts a program with standard input on a pipe the test writes to.
+struct Piped
+{
+    QProcess process;
+
+    explicit Piped(const QString &program, const QStringList &args)
+    {
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.start(program, args);
+    }
+    // True when the program is still waiting after a while with no input.
+    bool stillWaiting() { return process.waitForStarted() && !process.waitForFinished(400); }
+    bool endsAfter(const QByteArray &keys)
+    {
+        process.write(keys);
+        process.closeWriteChannel();
+        return process.waitForFinished(20000);
+    }
+};
+
+} // namespace
+
+class TestKvnrun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void reportsHowTheProgramEnded_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("status");
+        QTest::newRow("clean") << 0.4213 << 0 << 0 << "Process exited after 0.42 seconds with return value 0" << 0;
+        QTest::newRow("failing") << 12.0 << 3 << 0 << "Process exited after 12.00 seconds with return value 3" << 3;
+        QTest::newRow("crashed") << 0.005 << 0 << int(SIGSEGV)
+                                 << "Process exited after 0.01 seconds with return value 139 (signal 11, Segmentation fault)"
+                                 << 139;
+    }
+    void reportsHowTheProgramEnded()
+    {
+        QFETCH(double, seconds);
+        QFETCH(int, exitCode);
+        QFETCH(int, signal);
+        QFETCH(QString, line);
+        QFETCH(int, status);
+        QCOMPARE(QString::fromStdString(kvncc::exitReport(seconds, exitCode, signal)), line);
+        QCOMPARE(kvncc::reportedStatus(exitCode, signal), status);
+    }
+
+    void waitsForAKeyOnStandardInputAfterTheProgram()
+    {
+        Piped run(kvnrun, {QStringLiteral("/bin/sh"), QStringLiteral("-c"), QStringLiteral("echo hello; exit 3")});
+        QVERIFY(run.stillWaiting());
+        QVERIFY(run.endsAfter("k"));
+        QCOMPARE(run.process.exitCode(), 3);
+        const QByteArray output = run.process.readAll();
+        QVERIFY2(output.startsWith("hello\n\nProcess exited after "), output.constData());
+        QVERIFY2(output.endsWith(" seconds with return value 3\n" + prompt + "\n"), output.constData());
+    }
+
+    void pauseWaitsForAKey()
+    {
+        Piped run(pauseCommand, {});
+        QVERIFY(run.stillWaiting());
+        QVERIFY(run.endsAfter("x"));
+        QCOMPARE(run.process.exitCode(), 0);
+        QCOMPARE(run.process.readAll(), prompt + "\n");
+    }
+
+    void programFindsPauseOnItsPath()
+    {
+        Piped run(kvnrun, {QStringLiteral("/bin/sh"), QStringLiteral("-c"), QStringLiteral("pause && echo after")});
+        QVERIFY(run.stillWaiting());
+        QVERIFY(run.endsAfter("ab"));
+        const QByteArray output = run.process.readAll();
+        QVERIFY2(output.startsWith(prompt + "\nafter\n"), output.constData());
+        QCOMPARE(output.count(prompt), 2);
+        QCOMPARE(run.process.exitCode(), 0);
+    }
+
+    void terminalKeyNeedsNoEnterAndIsNotEchoed()
+    {
+        const PtySession session = PtySession::run({kvnrun, QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                                                    QStringLiteral("pause; echo done")},
+                                                   {{prompt, "q"}, {"return value 0", "z"}});
+        QVERIFY2(session.finished, session.output.constData());
+        QCOMPARE(session.exitCode, 0);
+        QVERIFY2(session.output.contains("done"), session.output.constData());
+        QVERIFY2(!session.output.contains('q') && !session.output.contains('z'), session.output.constData());
+        QVERIFY(session.canonicalAfterwards);
+    }
+
+    void interruptEndsTheProgramButNotTheReport()
+    {
+        const PtySession session = PtySession::run({kvnrun, QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+                                                    QStringLiteral("echo ready; sleep 30")},
+                                                   {{"ready", "\x03"}, {prompt, "k"}});
+        QVERIFY2(session.finished, session.output.constData());
+        QCOMPARE(session.exitCode, 130);
+        QVERIFY2(session.output.contains("with return value 130 (signal 2, Interrupt)"), session.output.constData());
+    }
+
+    void crashIsReported()
+    {
+        Piped run(kvnrun, {QStringLiteral("/bin/sh"), QStringLiteral("-c"), QStringLiteral("kill -SEGV $$")});
+        QVERIFY(run.endsAfter("k"));
+        QCOMPARE(run.process.exitCode(), 139);
+        QVERIFY(run.process.readAll().contains("return value 139 (signal 11, Segmentation fault)"));
+    }
+
+    void programThatCannotStartStillWaits()
+    {
+        Piped run(kvnrun, {QStringLiteral("/no/such/program.exe")});
+        QVERIFY(run.stillWaiting());
+        QVERIFY(run.endsAfter("k"));
+        QCOMPARE(run.process.exitCode(), 127);
+        const QByteArray output = run.process.readAll();
+        QVERIFY2(output.startsWith("kvnrun: cannot start /no/such/program.exe: No such file or directory\n" + prompt),
+                 output.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestKvnrun)
+#include "tst_kvnrun.moc"

@@ -1,0 +1,223 @@
+#include "support/runfixture.h"
+
+#include <QTest>
+
+class TestRunWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void loadShowsTheWaitingTextAndArmsTheRun()
+    {
+        RunFixture f;
+        f.run.Form_Load();
+        QVERIFY(f.window.isShown());
+        QCOMPARE(f.Text1.text(), QStringLiteral("Please wait while running compiler..."));
+        QVERIFY(f.Timer1.isEnabled());
+        QCOMPARE(f.Timer1.interval(), 2000);
+        QVERIFY(f.process.calls.isEmpty());
+    }
+
+    void cleanRun()
+    {
+        RunFixture f;
+        f.run.Form_Load();
+        f.compilerOutput = QByteArray("kvncc 2.2\n");
+        QVERIFY(f.Timer1.tick());
+        QVERIFY(!f.Timer1.isEnabled());
+        // The shell runs Run.bat in the working folder, and the window stays
+        // usable meanwhile, with a way to stop the compiler.
+        QCOMPARE(f.process.calls.size(), 1);
+        QCOMPARE(f.process.calls[0].program, QStringLiteral("/bin/sh"));
+        QCOMPARE(f.process.calls[0].arguments, QStringList{QStringLiteral("/work/Run.bat")});
+        QCOMPARE(f.process.calls[0].workingFolder, QStringLiteral("/work/"));
+        QCOMPARE(f.files.files.value(QStringLiteral("/work/Run.bat")),
+                 QByteArray("PATH=\"/usr/bin\"\n/usr/bin/kvncc -e\"/w/a.exe\"  \"/w/a.cpp\" > \"/work/results.txt\"\n"));
+        QVERIFY(f.cmdStop.isVisible());
+        QVERIFY(f.run.isRunning());
+        QCOMPARE(f.runsEnded, 0);
+
+        f.process.finish({Process::Result::Outcome::Finished, 0, {}, {}});
+
+        const QString shown = QStringLiteral("Command passed:\r\n/usr/bin/kvncc -e\"/w/a.exe\"  \"/w/a.cpp\"\r\n\r\nkvncc 2.2\n");
+        QCOMPARE(f.Text1.text(), shown);
+        QCOMPARE(f.run.string1, QStringLiteral("/usr/bin/kvncc -e\"/w/a.exe\"  \"/w/a.cpp\""));
+        QCOMPARE(f.files.files.value(QStringLiteral("/work/results.txt")), (shown + QStringLiteral("\r\n")).toUtf8());
+        QVERIFY(!f.files.exists(QStringLiteral("/work/Run.bat")));
+        QVERIFY(f.run.ok);
+        QVERIFY(f.messages.calls.isEmpty());
+        QVERIFY(!f.cmdStop.isVisible());
+        QCOMPARE(f.runsEnded, 1);
+    }
+
+    void verdicts_data()
+    {
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("shownLine");
+        QTest::newRow("error") << QByteArray("a.cpp:3:1: error: expected ';'\n") << 1 << false << QStringLiteral("error: expected");
+        QTest::newRow("Fatal with exit 0") << QByteArray("Fatal F1003\n") << 0 << false << QStringLiteral("Fatal F1003");
+        QTest::newRow("ERROR in capitals") << QByteArray("ERROR\n") << 0 << true << QStringLiteral("ERROR");
+        QTest::newRow("warnings only") << QByteArray("a.cpp:2: warning: unused\n") << 0 << true << QStringLiteral("warning");
+        QTest::newRow("silent failure") << QByteArray() << 1 << false << QStringLiteral("exit status 1");
+        QTest::newRow("compiler not found") << QByteArray() << 127 << false << QStringLiteral("could not be started");
+    }
+
+    void verdicts()
+    {
+        QFETCH(QByteArray, output);
+        QFETCH(int, exitCode);
+        QFETCH(bool, ok);
+        QFETCH(QString, shownLine);
+        RunFixture f;
+        f.compile(output, exitCode);
+        QCOMPARE(f.run.ok, ok);
+        QVERIFY2(f.Text1.text().contains(shownLine), qPrintable(f.Text1.text()));
+        QCOMPARE(f.messages.titles(), ok ? QStringList() : QStringList{QStringLiteral("Compilation unsuccessful...")});
+        QCOMPARE(f.runsEnded, 1);
+    }
+
+    void theCommandLineIsNotJudged()
+    {
+        RunFixture f;
+        f.run.request.A_srcfile = QStringLiteral("/home/u/Error/fatal.cpp");
+        f.compile("done\n");
+        QVERIFY(f.Text1.text().contains(QStringLiteral("/home/u/Error/fatal.cpp")));
+        QVERIFY(f.run.ok);
+    }
+
+    void errorOutputOfTheShellIsShown()
+    {
+        RunFixture f;
+        f.run.Form_Load();
+        f.Timer1.tick();
+        f.process.finish({Process::Result::Outcome::Finished, 127, QStringLiteral("sh: 2: /usr/bin/kvncc: not found\n"), {}});
+        QVERIFY(f.Text1.text().contains(QStringLiteral("sh: 2: /usr/bin/kvncc: not found")));
+        QVERIFY(!f.run.ok);
+    }
+
+    void failedStartsAndStops_data()
+    {
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<QString>("shownLine");
+        QTest::newRow("no shell") << int(Process::Result::Outcome::FailedToStart) << QStringLiteral("could not be started");
+        QTest::newRow("crash") << int(Process::Result::Outcome::Crashed) << QStringLiteral("ended abnormally");
+    }
+
+    void failedStartsAndStops()
+    {
+        QFETCH(int, outcome);
+        QFETCH(QString, shownLine);
+        RunFixture f;
+        f.compilerOutput = QByteArray("all fine\n");
+        f.run.Form_Load();
+        f.Timer1.tick();
+        f.process.finish({Process::Result::Outcome(outcome), -1, {}, QStringLiteral("reason")});
+        QVERIFY(!f.run.ok);
+        QVERIFY(f.Text1.text().contains(shownLine));
+        QCOMPARE(f.runsEnded, 1);
+    }
+
+    void stopEndsAHangingCompiler()
+    {
+        RunFixture f;
+        f.run.Form_Load();
+        f.Timer1.tick();
+        QVERIFY(f.run.isRunning());
+        f.run.cmdStop_Click();
+        QCOMPARE(f.process.stops, 1);
+        QVERIFY(!f.run.isRunning());
+        QVERIFY(!f.run.ok);
+        QVERIFY(f.Text1.text().contains(QStringLiteral("stopped")));
+        QCOMPARE(f.runsEnded, 1);
+    }
+
+    void outputOfAnEarlierRunIsNotReused()
+    {
+        RunFixture f;
+        f.files.files.insert(QStringLiteral("/work/results.txt"), QByteArray("old output\n"));
+        f.run.Form_Load();
+        f.Timer1.tick();
+        f.process.finish({Process::Result::Outcome::Finished, 0, {}, {}});
+        QVERIFY(!f.Text1.text().contains(QStringLiteral("old output")));
+    }
+
+    void showModeReadsTheLastOutput()
+    {
+        RunFixture f;
+        f.run.request.A_start = false;
+        f.run.Form_Load();
+        f.Timer1.tick();
+        QCOMPARE(f.Text1.text(), QStringLiteral("Please wait while running compiler..."));
+        QVERIFY(f.process.calls.isEmpty());
+        f.files.files.insert(QStringLiteral("/work/results.txt"), QByteArray("Command passed:\r\nx\r\n"));
+        f.run.Form_Load();
+        f.Timer1.tick();
+        QCOMPARE(f.Text1.text(), QStringLiteral("Command passed:\r\nx\r\n"));
+        QVERIFY(!f.Timer1.isEnabled());
+    }
+
+    void copyAfterConfirmation()
+    {
+        RunFixture f;
+        f.compile("out\n");
+        f.messages.answerNext(Reply::No);
+        f.run.cmdCopy_Click();
+        QCOMPARE(f.clipboard.setCount, 0);
+        f.messages.answerNext(Reply::Yes);
+        f.run.cmdCopy_Click();
+        QCOMPARE(f.messages.calls.last().text, QStringLiteral("Confirm copy to clipboard? Any items on the clipboard will be lost."));
+        QCOMPARE(f.messages.calls.last().title, QStringLiteral("Confirm?"));
+        QCOMPARE(f.clipboard.text(), f.Text1.text());
+        QVERIFY(f.Text1.allSelected);
+    }
+
+    void saveToText()
+    {
+        RunFixture f;
+        f.Text1.setText(QStringLiteral("line 1\nline 2"));
+        f.files.files.insert(QStringLiteral("/work/old.txt"), QByteArray("keep"));
+        f.dialogs.pickNext(QStringLiteral("/work/old.txt"));
+        f.messages.answerNext(Reply::No);
+        f.dialogs.cancelNext();
+        f.run.cmdSave_Click();
+        QCOMPARE(f.files.files.value(QStringLiteral("/work/old.txt")), QByteArray("keep"));
+        QCOMPARE(f.dialogs.calls.size(), 2);
+        QCOMPARE(f.dialogs.calls[0].filter, QStringLiteral("Text Files|*.txt|All Files|*.*"));
+
+        f.dialogs.pickNext(QStringLiteral("/work/new.txt"));
+        f.run.cmdSave_Click();
+        QCOMPARE(f.files.files.value(QStringLiteral("/work/new.txt")), QByteArray("line 1\r\nline 2\r\n"));
+        QCOMPARE(f.messages.titles().last(), QStringLiteral("File saved."));
+
+        f.files.failWritesUnder(QStringLiteral("/ro/"));
+        f.dialogs.pickNext(QStringLiteral("/ro/x.txt"));
+        f.run.cmdSave_Click();
+        QCOMPARE(f.messages.titles().last(), QStringLiteral("File not saved"));
+    }
+
+    void resizeKeepsTheButtonsUnderTheText()
+    {
+        RunFixture f;
+        f.window.setOuterSize({9000, 8000});
+        f.run.Form_Resize();
+        QCOMPARE(f.window.placed.value(QStringLiteral("Text1")), (TwipRect{0, 0, 8895, 7070}));
+        QCOMPARE(f.window.placed.value(QStringLiteral("cmdCopy")), (TwipRect{0, 7175, 1935, 375}));
+        QCOMPARE(f.window.placed.value(QStringLiteral("cmdSave")), (TwipRect{1920, 7175, 1935, 375}));
+    }
+
+    void unloadHidesAndKeepsTheRequest()
+    {
+        RunFixture f;
+        f.compile("x\n");
+        f.run.Form_Unload();
+        QVERIFY(!f.window.isShown());
+        QVERIFY(!f.run.isLoaded());
+        QCOMPARE(f.run.request.A_srcfile, QStringLiteral("/w/a.cpp"));
+        QVERIFY(f.run.ok);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRunWindow)
+#include "tst_runwindow.moc"
