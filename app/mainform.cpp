@@ -24,6 +24,11 @@ MainForm::MainForm(MainServices services, MainControls controls)
     , runWindow(controls.run, {services.files, services.messages, services.dialogs, services.clipboard, services.process})
     , postCompile(controls.Timer1, controls.mnuDelete, runWindow, {services.messages, services.files, services.terminal})
     , compileRequest({state, document, compile, controls.List1, controls.window, runWindow, services.messages})
+    , textSearch(state, {controls.Text1, controls.txtSearch, controls.txtReplace, controls.chkReplace, controls.cmdReplace},
+                 caretStatus, services.messages)
+    , printJob(controls.Text1, services.printer, services.messages)
+    , preferences(state, {controls.Text1, controls.lblFilename, controls.mnuFileSaved, controls.mnuDelete},
+                  {services.messages, services.dialogs, *this})
     , m_services(services)
     , m_controls(controls)
 {
@@ -111,6 +116,20 @@ bool MainForm::settingsFileExists()
 {
     settingsFile.GotSave = settingsFile.exists();
     return settingsFile.GotSave;
+}
+
+void MainForm::mnuSearch_Click()
+{
+    if (!m_controls.fraMain[0]->isVisible())
+        mnuMain_Click();
+    textSearch.mnuSearch_Click();
+}
+
+void MainForm::mnuReplace_Click()
+{
+    if (!m_controls.fraMain[0]->isVisible())
+        mnuMain_Click();
+    textSearch.mnuReplace_Click();
 }
 
 void MainForm::showPanel(int index)

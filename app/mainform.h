@@ -1,5 +1,6 @@
 #pragma once
 
+#include "preferences.h"
 #include "settingsfile.h"
 
 #include "compile/compilestate.h"
@@ -12,6 +13,8 @@
 #include "editor/ctextboxex.h"
 #include "editor/document.h"
 #include "editor/editorstate.h"
+#include "editor/printjob.h"
+#include "editor/textsearch.h"
 #include "platform/clipboard.h"
 #include "platform/filedialogs.h"
 #include "platform/filesystem.h"
@@ -33,6 +36,7 @@ struct MainServices
     FileDialogs &dialogs;
     Process &process;
     Terminal &terminal;
+    Printer &printer;
     QString defaultCompilerPath; // this platform's default compiler
 };
 
@@ -44,6 +48,10 @@ struct MainControls
     Label &lblFilename;
     Label &lblLine;
     Entry &txtGotoLine;
+    Entry &txtSearch;
+    Entry &txtReplace;
+    CheckBox &chkReplace;
+    Button &cmdReplace;
     std::array<Control *, 2> fraMain;
     std::array<Button *, 4> cmdLocate;
     CheckList &List1;
@@ -95,6 +103,13 @@ public:
     RunWindow runWindow;
     PostCompile postCompile;
     CompileRequest compileRequest;
+    TextSearch textSearch;
+    PrintJob printJob;
+    Preferences preferences;
+
+    // The search bar lies on the Main panel, which comes forward first.
+    void mnuSearch_Click();
+    void mnuReplace_Click();
 
     void mnuRun_Click() { postCompile.runProgram(compile.newpath); }
 

@@ -46,6 +46,14 @@ public:
     virtual void selectAll() = 0;
 };
 
+class CheckBox : public Control
+{
+public:
+    // Setting the tick does not count as a click.
+    virtual void setChecked(bool checked) = 0;
+    virtual bool isChecked() const = 0;
+};
+
 class MenuItem
 {
 public:

@@ -59,6 +59,12 @@ public:
     virtual int selectionLength() const = 0;
     virtual void setSelectionLength(int length) = 0;
 
+    // Where text (not empty) first occurs starting at from or later, or
+    // last occurs starting at from or earlier; -1 when it does not. Exact,
+    // case-sensitive, and answered without copying the document.
+    virtual int findForward(const QString &text, int from) const = 0;
+    virtual int findBackward(const QString &text, int from) const = 0;
+
     virtual double fontSize() const = 0;
     // False when the box refuses the size.
     virtual bool setFontSize(double points) = 0;

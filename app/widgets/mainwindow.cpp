@@ -64,6 +64,10 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
     m_lblFilename = std::make_unique<QtLabel>(widget<QLabel>("lblFilename"));
     m_lblLine = std::make_unique<QtLabel>(widget<QLabel>("lblLine"));
     m_txtGotoLine = std::make_unique<QtEntry>(widget<QLineEdit>("txtGotoLine"));
+    m_txtSearch = std::make_unique<QtEntry>(widget<QLineEdit>("txtSearch"));
+    m_txtReplace = std::make_unique<QtEntry>(widget<QLineEdit>("txtReplace"));
+    m_chkReplace = std::make_unique<QtCheckBox>(widget<QCheckBox>("chkReplace"));
+    m_cmdReplace = std::make_unique<QtButton>(widget<QPushButton>("cmdReplace"));
     for (int i = 0; i < 2; ++i)
         m_fraMain[size_t(i)] = std::make_unique<QtControl<QGroupBox>>(qobject_cast<QGroupBox *>(control(controlKey(QStringLiteral("fraMain"), i))));
     for (int i = 0; i < 4; ++i)
@@ -73,11 +77,13 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
     m_mnuDelete = std::make_unique<QtMenuItem>(action("mnuDelete"));
 
     MainControls controls{*m_frame, *m_text1, *m_lblFilename, *m_lblLine, *m_txtGotoLine,
+                          *m_txtSearch, *m_txtReplace, *m_chkReplace, *m_cmdReplace,
                           {m_fraMain[0].get(), m_fraMain[1].get()},
                           {m_cmdLocate[0].get(), m_cmdLocate[1].get(), m_cmdLocate[2].get(), m_cmdLocate[3].get()},
                           *m_List1, *m_mnuFileSaved, *m_mnuDelete, m_timer1, m_runWindow->controls()};
     m_form = std::make_unique<MainForm>(
-        MainServices{m_messages, m_files, m_clipboard, m_dialogs, m_process, m_terminal, defaultCompilerPath()}, controls);
+        MainServices{m_messages, m_files, m_clipboard, m_dialogs, m_process, m_terminal, m_printer,
+                     defaultCompilerPath()}, controls);
     m_runWindow->connectTo(m_form->runWindow);
 
     connectEvents();
@@ -224,6 +230,21 @@ void MainWindow::connectEvents()
     onMenu("mnuCompile2", [&form] { form.compileRequest.mnuCompile2_Click(); });
     onMenu("mnuOutput", [&form] { form.compileRequest.mnuOutput_Click(); });
     onMenu("mnuRun", [&form] { form.mnuRun_Click(); });
+    onMenu("mnuSearch", [&form] { form.mnuSearch_Click(); });
+    onMenu("mnuReplace", [&form] { form.mnuReplace_Click(); });
+    onMenu("mnuPrint", [&form] { form.printJob.mnuPrint_Click(); });
+    onMenu("mnuFont", [&form] { form.preferences.mnuFont_Click(); });
+    onMenu("mnuColor", [&form] { form.preferences.mnuColor_Click(); });
+    // Qt ticks a checkable item before it reports the click; the handlers
+    // decide the tick themselves, so Qt's is taken back first.
+    connect(action("mnuFileSaved"), &QAction::triggered, this, [this, &form](bool checked) {
+        action("mnuFileSaved")->setChecked(!checked);
+        form.preferences.mnuFileSaved_Click();
+    });
+    connect(action("mnuDelete"), &QAction::triggered, this, [this, &form](bool checked) {
+        action("mnuDelete")->setChecked(!checked);
+        form.preferences.mnuDelete_Click();
+    });
 
     auto *list = widget<CheckListWidget>("List1");
     connect(list, &QListWidget::itemChanged, this,
@@ -233,6 +254,17 @@ void MainWindow::connectEvents()
         connect(widget<QPushButton>(key), &QPushButton::clicked, this, handler);
     };
     onClick("Command1", [&form] { form.optionList.Command1_Click(); });
+    onClick("cmdNext", [&form] { form.textSearch.cmdNext_Click(); });
+    onClick("cmdPrev", [&form] { form.textSearch.cmdPrev_Click(); });
+    onClick("cmdReplace", [&form] { form.textSearch.cmdReplace_Click(); });
+    connect(widget<QCheckBox>("chkReplace"), &QCheckBox::clicked, this, [&form] { form.textSearch.chkReplace_Click(); });
+    connect(widget<QLineEdit>("txtSearch"), &QLineEdit::textChanged, this, [&form] { form.textSearch.txtSearch_Change(); });
+    connect(widget<QLineEdit>("txtSearch"), &QLineEdit::returnPressed, this,
+            [&form] { form.textSearch.txtSearch_KeyPress(Keys::Enter); });
+    connect(widget<QLineEdit>("txtReplace"), &QLineEdit::returnPressed, this,
+            [&form] { form.textSearch.txtReplace_KeyPress(Keys::Enter); });
+    widget<QLabel>("lblSearch")->installEventFilter(this);
+    widget<QLabel>("lblFilename")->installEventFilter(this);
     onClick("cmdCompile", [&form] { form.compileRequest.cmdCompile_Click(); });
     onClick("cmdFind", [&form] { form.optionList.cmdFind_Click(); });
     onClick("cmdFindNext", [&form] { form.optionList.cmdFindNext_Click(); });
@@ -251,6 +283,17 @@ void MainWindow::connectEvents()
     }
 
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::commitData);
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (watched == control(QStringLiteral("lblSearch")))
+            m_form->textSearch.lblSearch_DblClick();
+        else if (watched == control(QStringLiteral("lblFilename")))
+            m_form->preferences.lblFilename_DblClick();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event)

@@ -6,6 +6,7 @@
 #include "platform/qt/qtcontrols.h"
 #include "platform/qt/qtfiledialogs.h"
 #include "platform/qt/qtformwindow.h"
+#include "platform/qt/qtprinter.h"
 #include "platform/qt/qtprocess.h"
 #include "platform/qt/qtterminal.h"
 #include "run/widgets/runwindowwidget.h"
@@ -45,6 +46,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -69,12 +71,17 @@ private:
     QtClipboard m_clipboard;
     QtFileDialogs m_dialogs;
     QtProcess m_process;
+    QtPrinter m_printer;
     QtTerminal m_terminal;
     QtTimer m_timer1;
     std::unique_ptr<ScintillaTextBox> m_text1;
     std::unique_ptr<QtLabel> m_lblFilename;
     std::unique_ptr<QtLabel> m_lblLine;
     std::unique_ptr<QtEntry> m_txtGotoLine;
+    std::unique_ptr<QtEntry> m_txtSearch;
+    std::unique_ptr<QtEntry> m_txtReplace;
+    std::unique_ptr<QtCheckBox> m_chkReplace;
+    std::unique_ptr<QtButton> m_cmdReplace;
     std::array<std::unique_ptr<QtControl<QGroupBox>>, 2> m_fraMain;
     std::array<std::unique_ptr<QtButton>, 4> m_cmdLocate;
     std::unique_ptr<QtCheckList> m_List1;

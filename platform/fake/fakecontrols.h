@@ -77,6 +77,16 @@ private:
     QString m_text;
 };
 
+class FakeCheckBox : public FakeControlBase<CheckBox>
+{
+public:
+    void setChecked(bool checked) override { m_checked = checked; }
+    bool isChecked() const override { return m_checked; }
+
+private:
+    bool m_checked = false;
+};
+
 class FakeMenuItem : public MenuItem
 {
 public:

@@ -111,3 +111,15 @@ void FakeTextBox::changed()
     if (onChange)
         onChange();
 }
+
+int FakeTextBox::findForward(const QString &text, int from) const
+{
+    if (from < 0)
+        from = 0;
+    return from > length() ? -1 : int(m_text.indexOf(text, from, Qt::CaseSensitive));
+}
+
+int FakeTextBox::findBackward(const QString &text, int from) const
+{
+    return from < 0 ? -1 : int(m_text.lastIndexOf(text, from, Qt::CaseSensitive));
+}

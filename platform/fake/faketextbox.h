@@ -36,6 +36,9 @@ public:
     int selectionLength() const override { return m_selLength; }
     void setSelectionLength(int length) override;
 
+    int findForward(const QString &text, int from) const override;
+    int findBackward(const QString &text, int from) const override;
+
     double fontSize() const override { return m_fontSize; }
     bool setFontSize(double points) override;
 

@@ -3,6 +3,7 @@
 #include "platform/controls.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,6 +84,14 @@ public:
     void setText(const QString &text) override { m_widget->setPlainText(text); }
     QString text() const override { return m_widget->toPlainText(); }
     void selectAll() override { m_widget->selectAll(); }
+};
+
+class QtCheckBox : public QtControlBase<CheckBox, QCheckBox>
+{
+public:
+    using QtControlBase::QtControlBase;
+    void setChecked(bool checked) override { m_widget->setChecked(checked); }
+    bool isChecked() const override { return m_widget->isChecked(); }
 };
 
 class QtMenuItem : public MenuItem

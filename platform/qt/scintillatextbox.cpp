@@ -191,3 +191,30 @@ bool ScintillaTextBox::setFontSize(double points)
     m_widget->setEditorFont(editorFontFamily, points);
     return true;
 }
+
+int ScintillaTextBox::findForward(const QString &text, int from) const
+{
+    if (from < 0)
+        from = 0;
+    if (text.isEmpty() || from > length())
+        return -1;
+    const QByteArray utf8 = text.toUtf8();
+    send(QsciScintillaBase::SCI_SETSEARCHFLAGS, QsciScintillaBase::SCFIND_MATCHCASE);
+    send(QsciScintillaBase::SCI_SETTARGETRANGE, bytesAt(from), send(QsciScintillaBase::SCI_GETLENGTH));
+    const long found = m_widget->SendScintilla(QsciScintillaBase::SCI_SEARCHINTARGET, utf8.size(), utf8.constData());
+    return found < 0 ? -1 : unitsAt(found);
+}
+
+int ScintillaTextBox::findBackward(const QString &text, int from) const
+{
+    if (text.isEmpty() || from < 0)
+        return -1;
+    // A backward search in Scintilla finds the last match that ends by the
+    // target's start, so the target starts where a match at from would end.
+    const QByteArray utf8 = text.toUtf8();
+    const long start = std::min<long>(bytesAt(from) + utf8.size(), send(QsciScintillaBase::SCI_GETLENGTH));
+    send(QsciScintillaBase::SCI_SETSEARCHFLAGS, QsciScintillaBase::SCFIND_MATCHCASE);
+    send(QsciScintillaBase::SCI_SETTARGETRANGE, start, 0);
+    const long found = m_widget->SendScintilla(QsciScintillaBase::SCI_SEARCHINTARGET, utf8.size(), utf8.constData());
+    return found < 0 ? -1 : unitsAt(found);
+}

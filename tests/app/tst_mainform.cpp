@@ -5,6 +5,7 @@
 #include "platform/fake/fakefilesystem.h"
 #include "platform/fake/fakeformwindow.h"
 #include "platform/fake/fakemessages.h"
+#include "platform/fake/fakeprinter.h"
 #include "platform/fake/fakeprocess.h"
 #include "platform/fake/faketerminal.h"
 #include "platform/fake/faketextbox.h"
@@ -23,6 +24,7 @@ struct Fixture
     FakeFileDialogs dialogs;
     FakeProcess process;
     FakeTerminal terminal;
+    FakePrinter printer;
     FakeFormWindow window;
     FakeFormWindow runFrame;
     FakeEntry runText;
@@ -32,14 +34,18 @@ struct Fixture
     FakeLabel lblFilename;
     FakeLabel lblLine;
     FakeEntry txtGotoLine;
+    FakeEntry txtSearch;
+    FakeEntry txtReplace;
+    FakeCheckBox chkReplace;
+    FakeButton cmdReplace;
     std::array<FakeControl, 2> fraMain;
     std::array<FakeButton, 4> cmdLocate;
     FakeCheckList List1{OptionCatalogue::items()};
     FakeMenuItem mnuFileSaved{true};
     FakeMenuItem mnuDelete{false};
     FakeTimer Timer1;
-    MainForm form{{messages, files, clipboard, dialogs, process, terminal, QStringLiteral("/usr/bin/kvncc")},
-                  {window, Text1, lblFilename, lblLine, txtGotoLine,
+    MainForm form{{messages, files, clipboard, dialogs, process, terminal, printer, QStringLiteral("/usr/bin/kvncc")},
+                  {window, Text1, lblFilename, lblLine, txtGotoLine, txtSearch, txtReplace, chkReplace, cmdReplace,
                    {&fraMain[0], &fraMain[1]},
                    {&cmdLocate[0], &cmdLocate[1], &cmdLocate[2], &cmdLocate[3]},
                    List1, mnuFileSaved, mnuDelete, Timer1, {runFrame, runText, runStop, runTimer}}};
