@@ -233,7 +233,7 @@ void MainWindow::connectEvents()
     onMenu("mnuSearch", [&form] { form.mnuSearch_Click(); });
     onMenu("mnuReplace", [&form] { form.mnuReplace_Click(); });
     onMenu("mnuPrint", [&form] { form.printJob.mnuPrint_Click(); });
-    onMenu("mnuFont", [&form] { form.preferences.mnuFont_Click(); });
+    onMenu("mnuFont(8)", [&form] { form.preferences.mnuFont_Click(); });
     onMenu("mnuColor", [&form] { form.preferences.mnuColor_Click(); });
     // Qt ticks a checkable item before it reports the click; the handlers
     // decide the tick themselves, so Qt's is taken back first.

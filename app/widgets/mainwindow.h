@@ -55,9 +55,23 @@ private:
     void connectEvents();
     void centreOnScreen();
     void commitData(QSessionManager &manager);
+    // The named control or menu item, which must exist: a name the catalogue
+    // does not know is a slip in this file, stopped at once.
     template<typename Widget>
-    Widget *widget(const char *key) const { return qobject_cast<Widget *>(control(QString::fromUtf8(key))); }
-    QAction *action(const char *key) const { return menuAction(QString::fromUtf8(key)); }
+    Widget *widget(const char *key) const
+    {
+        auto *w = qobject_cast<Widget *>(control(QString::fromUtf8(key)));
+        if (!w)
+            qFatal("MainWindow: no control %s", key);
+        return w;
+    }
+    QAction *action(const char *key) const
+    {
+        QAction *a = menuAction(QString::fromUtf8(key));
+        if (!a)
+            qFatal("MainWindow: no menu item %s", key);
+        return a;
+    }
 
     QHash<QString, QWidget *> m_controls;
     QHash<QString, QAction *> m_actions;

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QCheckBox>
 #include <QGroupBox>
 #include <QInputDialog>
 #include <QListWidget>
@@ -50,6 +51,20 @@ private:
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
                 box->button(button)->click();
         });
+    }
+
+    // Answers the first message box that comes up, however many other
+    // dialogs come first.
+    void answerBoxWhenShown(QMessageBox::StandardButton button)
+    {
+        auto *poll = new QTimer(this);
+        connect(poll, &QTimer::timeout, poll, [poll, button] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                box->button(button)->click();
+                poll->deleteLater();
+            }
+        });
+        poll->start(20);
     }
 
     // Types the answer into the next input prompt and presses OK.
@@ -263,6 +278,25 @@ private slots:
         QApplication::sendEvent(button, &drop);
         QCOMPARE(m_window->form().compile.newpath, QStringLiteral("/tmp/out.exe"));
         QVERIFY(!button->font().bold());
+    }
+
+    void menuShortcutsReachTheirCommands()
+    {
+        // F7 asks for the font size; the answer reaches the editor.
+        typeIntoNextPrompt(QStringLiteral("12.9"));
+        answerBoxWhenShown(QMessageBox::Ok); // the settings file is new
+        QTest::keyClick(editor(), Qt::Key_F7);
+        QCOMPARE(m_window->form().TextBoxEx.textBox()->fontSize(), 12.0);
+        // F6 switches the confirmation off, into the settings file.
+        QTest::keyClick(editor(), Qt::Key_F6);
+        QVERIFY(!m_window->menuAction(QStringLiteral("mnuFileSaved"))->isChecked());
+        QVERIFY(QFile::exists(QDir::current().filePath(QStringLiteral("kvn.txt"))));
+        QFile::remove(QDir::current().filePath(QStringLiteral("kvn.txt")));
+        // Ctrl+H ticks "& replace w/" and puts the keyboard in the search box.
+        QTest::keyClick(editor(), Qt::Key_H, Qt::ControlModifier);
+        QVERIFY(find<QCheckBox>(QStringLiteral("chkReplace"))->isChecked());
+        QVERIFY(find<QLineEdit>(QStringLiteral("txtReplace"))->isEnabled());
+        QTRY_VERIFY(find<QLineEdit>(QStringLiteral("txtSearch"))->hasFocus());
     }
 
     void windowManagerCloseIsRefused()
