@@ -288,6 +288,8 @@ private slots:
         QTest::keyClick(editor(), Qt::Key_F7);
         QCOMPARE(m_window->form().TextBoxEx.textBox()->fontSize(), 12.0);
         // F6 switches the confirmation off, into the settings file.
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
         QTest::keyClick(editor(), Qt::Key_F6);
         QVERIFY(!m_window->menuAction(QStringLiteral("mnuFileSaved"))->isChecked());
         QVERIFY(QFile::exists(QDir::current().filePath(QStringLiteral("kvn.txt"))));
