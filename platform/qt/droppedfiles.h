@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDropEvent>
 #include <QMimeData>
 #include <QStringList>
 #include <QUrl>
@@ -14,5 +15,17 @@ inline QStringList droppedFiles(const QMimeData *data)
         if (url.isLocalFile())
             paths.append(url.toLocalFile());
     }
+    return paths;
+}
+
+// Accepts a drag or drop that carries local files and refuses any other
+// data; returns the files.
+inline QStringList takeDroppedFiles(QDropEvent *event)
+{
+    const QStringList paths = droppedFiles(event->mimeData());
+    if (paths.isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
     return paths;
 }

@@ -100,27 +100,17 @@ void EditorWidget::updateMarginWidth()
 
 void EditorWidget::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (droppedFiles(event->mimeData()).isEmpty())
-        event->ignore();
-    else
-        event->acceptProposedAction();
+    takeDroppedFiles(event);
 }
 
 void EditorWidget::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (droppedFiles(event->mimeData()).isEmpty())
-        event->ignore();
-    else
-        event->acceptProposedAction();
+    takeDroppedFiles(event);
 }
 
 void EditorWidget::dropEvent(QDropEvent *event)
 {
-    const QStringList paths = droppedFiles(event->mimeData());
-    if (paths.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    emit filesDropped(paths);
+    const QStringList paths = takeDroppedFiles(event);
+    if (!paths.isEmpty())
+        emit filesDropped(paths);
 }

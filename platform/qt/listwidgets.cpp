@@ -14,21 +14,14 @@ DropButton::DropButton(const QString &text, QWidget *parent)
 
 void DropButton::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (droppedFiles(event->mimeData()).isEmpty())
-        event->ignore();
-    else
-        event->acceptProposedAction();
+    takeDroppedFiles(event);
 }
 
 void DropButton::dropEvent(QDropEvent *event)
 {
-    const QStringList paths = droppedFiles(event->mimeData());
-    if (paths.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    emit filesDropped(paths);
+    const QStringList paths = takeDroppedFiles(event);
+    if (!paths.isEmpty())
+        emit filesDropped(paths);
 }
 
 void CheckListWidget::addCheckItems(const QStringList &texts)
