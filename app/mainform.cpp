@@ -29,6 +29,12 @@ MainForm::MainForm(MainServices services, MainControls controls)
     , printJob(controls.Text1, services.printer, services.messages)
     , preferences(state, {controls.Text1, controls.lblFilename, controls.mnuFileSaved, controls.mnuDelete},
                   {services.messages, services.dialogs, *this})
+    , fileAssociation({services.registry, services.files, services.messages})
+    , xdgAssociation({services.files, services.folders},
+                     {services.places.programPath, services.places.iconFile, services.places.dataHome,
+                      services.places.configHome})
+    , associateExtensions({services.messages, fileAssociation, xdgAssociation}, services.places.programPath)
+    , help(controls.window, about, {services.files, services.messages, services.urls})
     , m_services(services)
     , m_controls(controls)
 {
@@ -42,6 +48,8 @@ void MainForm::Form_Load(const QString &commandLine)
     if (!state.WorkDir.endsWith(QLatin1Char('/')))
         state.WorkDir += QLatin1Char('/');
     about = {0, QStringLiteral("Korvane (KVN)"), QStringLiteral("2.2"), QStringLiteral("14th May 2003")};
+    help.setWorkDir(state.WorkDir);
+    help.setSiteUrl(m_services.places.siteUrl());
     TextBoxEx.setTextBox(&m_controls.Text1);
     state.LastSearchPos = 1;
     m_controls.Timer1.setEnabled(false);
@@ -184,6 +192,7 @@ void MainForm::mnuExit_Click()
         return;
     if (runWindow.isRunning())
         m_services.process.stop();
+    help.unloadAbout();
     if (runWindow.isLoaded())
         runWindow.Form_Unload();
     Form_Unload();

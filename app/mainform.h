@@ -9,6 +9,11 @@
 #include "compile/compilelocations.h"
 #include "compile/compilerequest.h"
 #include "desktop/aboutidentity.h"
+#include "desktop/associateextensions.h"
+#include "desktop/desktopplaces.h"
+#include "desktop/fileassociation.h"
+#include "desktop/helpcommand.h"
+#include "desktop/xdgassociation.h"
 #include "editor/caretstatus.h"
 #include "editor/ctextboxex.h"
 #include "editor/document.h"
@@ -18,10 +23,13 @@
 #include "platform/clipboard.h"
 #include "platform/filedialogs.h"
 #include "platform/filesystem.h"
+#include "platform/folders.h"
 #include "platform/messages.h"
 #include "platform/process.h"
+#include "platform/registry.h"
 #include "platform/terminal.h"
 #include "platform/timer.h"
+#include "platform/urlopener.h"
 #include "run/postcompile.h"
 #include "run/runwindow.h"
 
@@ -38,6 +46,10 @@ struct MainServices
     Terminal &terminal;
     Printer &printer;
     QString defaultCompilerPath; // this platform's default compiler
+    Registry &registry;
+    Folders &folders;
+    UrlOpener &urls;
+    DesktopPlaces places; // this program's file, its data and the user's desktop folders
 };
 
 // The controls of the main window that its logic reads and writes.
@@ -106,6 +118,13 @@ public:
     TextSearch textSearch;
     PrintJob printJob;
     Preferences preferences;
+    FileAssociation fileAssociation;
+    XdgAssociation xdgAssociation;
+    AssociateExtensions associateExtensions;
+    HelpCommand help;
+
+    void mnuAssExt_Click() { associateExtensions.mnuAssExt_Click(); }
+    void mnuAbout_Click() { help.mnuAbout_Click(); }
 
     // The search bar lies on the Main panel, which comes forward first.
     void mnuSearch_Click();

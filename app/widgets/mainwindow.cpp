@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -32,6 +33,12 @@ KeyModifiers keyModifiers(Qt::KeyboardModifiers modifiers)
 QString defaultCompilerPath()
 {
     return QCoreApplication::applicationDirPath() + QStringLiteral("/kvncc");
+}
+
+DesktopPlaces desktopPlaces()
+{
+    return DesktopPlaces::find(QCoreApplication::applicationFilePath(), QProcessEnvironment::systemEnvironment(),
+                               [](const QString &path) { return QFileInfo::exists(path); });
 }
 
 } // namespace
@@ -83,8 +90,9 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
                           *m_List1, *m_mnuFileSaved, *m_mnuDelete, m_timer1, m_runWindow->controls()};
     m_form = std::make_unique<MainForm>(
         MainServices{m_messages, m_files, m_clipboard, m_dialogs, m_process, m_terminal, m_printer,
-                     defaultCompilerPath()}, controls);
+                     defaultCompilerPath(), m_registry, m_folders, m_urls, desktopPlaces()}, controls);
     m_runWindow->connectTo(m_form->runWindow);
+    m_form->help.makeViewsWith(&AboutWindowWidget::make);
 
     connectEvents();
     m_form->Form_Load(commandLine);
@@ -230,6 +238,8 @@ void MainWindow::connectEvents()
     onMenu("mnuCompile2", [&form] { form.compileRequest.mnuCompile2_Click(); });
     onMenu("mnuOutput", [&form] { form.compileRequest.mnuOutput_Click(); });
     onMenu("mnuRun", [&form] { form.mnuRun_Click(); });
+    onMenu("mnuAssExt", [&form] { form.mnuAssExt_Click(); });
+    onMenu("mnuAbout", [&form] { form.mnuAbout_Click(); });
     onMenu("mnuSearch", [&form] { form.mnuSearch_Click(); });
     onMenu("mnuReplace", [&form] { form.mnuReplace_Click(); });
     onMenu("mnuPrint", [&form] { form.printJob.mnuPrint_Click(); });

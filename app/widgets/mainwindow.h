@@ -1,18 +1,22 @@
 #pragma once
 
 #include "app/mainform.h"
+#include "desktop/widgets/aboutwindowwidget.h"
 #include "platform/qt/listwidgets.h"
 #include "platform/qt/qtclipboard.h"
 #include "platform/qt/qtcontrols.h"
 #include "platform/qt/qtfiledialogs.h"
+#include "platform/qt/qtfolders.h"
 #include "platform/qt/qtformwindow.h"
 #include "platform/qt/qtprinter.h"
 #include "platform/qt/qtprocess.h"
+#include "platform/qt/qtregistry.h"
 #include "platform/qt/qtterminal.h"
 #include "run/widgets/runwindowwidget.h"
 #include "platform/qt/qtfilesystem.h"
 #include "platform/qt/qtmessages.h"
 #include "platform/qt/qttimer.h"
+#include "platform/qt/qturlopener.h"
 #include "platform/qt/scintillatextbox.h"
 
 #include <QHash>
@@ -86,6 +90,9 @@ private:
     QtFileDialogs m_dialogs;
     QtProcess m_process;
     QtPrinter m_printer;
+    QtRegistry m_registry;
+    QtFolders m_folders;
+    QtUrlOpener m_urls;
     QtTerminal m_terminal;
     QtTimer m_timer1;
     std::unique_ptr<ScintillaTextBox> m_text1;

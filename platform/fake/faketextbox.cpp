@@ -121,5 +121,5 @@ int FakeTextBox::findForward(const QString &text, int from) const
 
 int FakeTextBox::findBackward(const QString &text, int from) const
 {
-    return from < 0 ? -1 : int(m_text.lastIndexOf(text, from, Qt::CaseSensitive));
+    return from < 0 ? -1 : int(m_text.lastIndexOf(text, std::min(from, length()), Qt::CaseSensitive));
 }

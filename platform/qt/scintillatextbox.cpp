@@ -1,6 +1,7 @@
 #include "scintillatextbox.h"
 
 #include <algorithm>
+#include <functional>
 
 static const QString editorFontFamily = QStringLiteral("Courier New");
 
@@ -27,7 +28,10 @@ int ScintillaTextBox::unitsAt(long bytePos) const
 
 long ScintillaTextBox::bytesAt(int unitPos) const
 {
-    unitPos = std::clamp(unitPos, 0, length());
+    const int total = length();
+    if (unitPos >= total)
+        return send(QsciScintillaBase::SCI_GETLENGTH);
+    unitPos = std::max(unitPos, 0);
     const long line = send(QsciScintillaBase::SCI_LINEFROMINDEXPOSITION, unitPos,
                            QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16);
     const long lineUnit = send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, line,
@@ -35,7 +39,12 @@ long ScintillaTextBox::bytesAt(int unitPos) const
     const long lineByte = send(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
     if (unitPos == lineUnit)
         return lineByte;
-    return send(QsciScintillaBase::SCI_POSITIONRELATIVECODEUNITS, lineByte, unitPos - lineUnit);
+    const long pos = send(QsciScintillaBase::SCI_POSITIONRELATIVECODEUNITS, lineByte, unitPos - lineUnit);
+    // Scintilla answers 0 for a count that ends inside a character of two
+    // units; such a position belongs to the start of that character.
+    if (pos == 0 && unitPos - lineUnit > 0)
+        return send(QsciScintillaBase::SCI_POSITIONRELATIVECODEUNITS, lineByte, unitPos - lineUnit - 1);
+    return pos;
 }
 
 int ScintillaTextBox::caretLine() const
@@ -192,29 +201,45 @@ bool ScintillaTextBox::setFontSize(double points)
     return true;
 }
 
+std::string_view ScintillaTextBox::buffer() const
+{
+    const long size = send(QsciScintillaBase::SCI_GETLENGTH);
+    const auto *data = reinterpret_cast<const char *>(send(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+    return {data, size_t(size)};
+}
+
+// The searches run over Scintilla's UTF-8 buffer: an exact match of UTF-8
+// bytes always starts and ends on whole characters, and a byte search is
+// many times quicker than the engine's own for a large document.
 int ScintillaTextBox::findForward(const QString &text, int from) const
 {
     if (from < 0)
         from = 0;
     if (text.isEmpty() || from > length())
         return -1;
+    long start = bytesAt(from);
+    if (unitsAt(start) < from) // from lies inside a character: the next one counts
+        start = send(QsciScintillaBase::SCI_POSITIONAFTER, start);
     const QByteArray utf8 = text.toUtf8();
-    send(QsciScintillaBase::SCI_SETSEARCHFLAGS, QsciScintillaBase::SCFIND_MATCHCASE);
-    send(QsciScintillaBase::SCI_SETTARGETRANGE, bytesAt(from), send(QsciScintillaBase::SCI_GETLENGTH));
-    const long found = m_widget->SendScintilla(QsciScintillaBase::SCI_SEARCHINTARGET, utf8.size(), utf8.constData());
-    return found < 0 ? -1 : unitsAt(found);
+    const std::string_view all = buffer();
+    const std::string_view rest = all.substr(size_t(start));
+    const auto it = std::search(rest.begin(), rest.end(),
+                                std::boyer_moore_horspool_searcher(utf8.cbegin(), utf8.cend()));
+    return it == rest.end() ? -1 : unitsAt(start + long(it - rest.begin()));
 }
 
 int ScintillaTextBox::findBackward(const QString &text, int from) const
 {
     if (text.isEmpty() || from < 0)
         return -1;
-    // A backward search in Scintilla finds the last match that ends by the
-    // target's start, so the target starts where a match at from would end.
     const QByteArray utf8 = text.toUtf8();
-    const long start = std::min<long>(bytesAt(from) + utf8.size(), send(QsciScintillaBase::SCI_GETLENGTH));
-    send(QsciScintillaBase::SCI_SETSEARCHFLAGS, QsciScintillaBase::SCFIND_MATCHCASE);
-    send(QsciScintillaBase::SCI_SETTARGETRANGE, start, 0);
-    const long found = m_widget->SendScintilla(QsciScintillaBase::SCI_SEARCHINTARGET, utf8.size(), utf8.constData());
-    return found < 0 ? -1 : unitsAt(found);
+    const std::string_view all = buffer();
+    // Matches starting at from or earlier end before this byte.
+    const size_t end = std::min(all.size(), size_t(bytesAt(from)) + size_t(utf8.size()));
+    const std::string_view head = all.substr(0, end);
+    const auto it = std::search(head.rbegin(), head.rend(),
+                                std::boyer_moore_horspool_searcher(utf8.crbegin(), utf8.crend()));
+    if (it == head.rend())
+        return -1;
+    return unitsAt(long(head.rend() - it) - long(utf8.size()));
 }

@@ -4,6 +4,8 @@
 #include "qtcontrols.h"
 #include "platform/textbox.h"
 
+#include <string_view>
+
 // Answers the editor box's line queries from Scintilla's own line index.
 // Scintilla counts UTF-8 bytes; the logic counts QString units. The two are
 // bridged by Scintilla's UTF-16 line index, so each query costs a lookup per
@@ -49,6 +51,7 @@ private:
     int unitsAt(long bytePos) const;
     long bytesAt(int unitPos) const;
     int caretLine() const;
+    std::string_view buffer() const;
 
     double m_fontSize = 8;
     bool m_forcedModified = false;

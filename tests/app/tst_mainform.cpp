@@ -2,14 +2,17 @@
 #include "compile/optioncatalogue.h"
 #include "platform/fake/fakeclipboard.h"
 #include "platform/fake/fakefiledialogs.h"
+#include "platform/fake/fakefolders.h"
 #include "platform/fake/fakefilesystem.h"
 #include "platform/fake/fakeformwindow.h"
 #include "platform/fake/fakemessages.h"
 #include "platform/fake/fakeprinter.h"
 #include "platform/fake/fakeprocess.h"
+#include "platform/fake/fakeregistry.h"
 #include "platform/fake/faketerminal.h"
 #include "platform/fake/faketextbox.h"
 #include "platform/fake/faketimer.h"
+#include "platform/fake/fakeurlopener.h"
 
 #include <QTest>
 
@@ -25,6 +28,9 @@ struct Fixture
     FakeProcess process;
     FakeTerminal terminal;
     FakePrinter printer;
+    FakeRegistry registry;
+    FakeFolders folders{files};
+    FakeUrlOpener urls;
     FakeFormWindow window;
     FakeFormWindow runFrame;
     FakeEntry runText;
@@ -44,7 +50,10 @@ struct Fixture
     FakeMenuItem mnuFileSaved{true};
     FakeMenuItem mnuDelete{false};
     FakeTimer Timer1;
-    MainForm form{{messages, files, clipboard, dialogs, process, terminal, printer, QStringLiteral("/usr/bin/kvncc")},
+    MainForm form{{messages, files, clipboard, dialogs, process, terminal, printer, QStringLiteral("/usr/bin/kvncc"),
+                   registry, folders, urls,
+                   {QStringLiteral("/usr/bin/kvn"), QStringLiteral("/usr/share/kvn"), QString(),
+                    QStringLiteral("/home/user/.local/share"), QStringLiteral("/home/user/.config")}},
                   {window, Text1, lblFilename, lblLine, txtGotoLine, txtSearch, txtReplace, chkReplace, cmdReplace,
                    {&fraMain[0], &fraMain[1]},
                    {&cmdLocate[0], &cmdLocate[1], &cmdLocate[2], &cmdLocate[3]},

@@ -13,6 +13,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -299,6 +301,39 @@ private slots:
         QVERIFY(find<QCheckBox>(QStringLiteral("chkReplace"))->isChecked());
         QVERIFY(find<QLineEdit>(QStringLiteral("txtReplace"))->isEnabled());
         QTRY_VERIFY(find<QLineEdit>(QStringLiteral("txtSearch"))->hasFocus());
+    }
+
+    void f1OpensTheAboutWindowBesideTheMainWindow()
+    {
+        QTest::keyClick(editor(), Qt::Key_F1);
+        QPointer<QWidget> about;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == QLatin1String("frmAbout") && w->isVisible())
+                about = w;
+        }
+        QVERIFY(about);
+        QCOMPARE(about->windowTitle(), QStringLiteral("About Korvane (KVN)"));
+        QVERIFY(about->findChild<QPlainTextEdit *>(QStringLiteral("Text1"))
+                    ->toPlainText()
+                    .startsWith(QStringLiteral("Thanks for using Korvane (KVN)!")));
+        QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("r_kvn.txt"))));
+        QCOMPARE(m_window->frame().corner().left, 0);
+        // Exit takes it away with the main window.
+        QTest::keyClick(editor(), Qt::Key_T, Qt::ControlModifier);
+        QVERIFY(!about || !about->isVisible());
+    }
+
+    void ctrlF8AsksToAssociate()
+    {
+        QString asked;
+        QTimer::singleShot(0, [&asked] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                asked = box->windowTitle();
+                box->button(QMessageBox::Cancel)->click();
+            }
+        });
+        QTest::keyClick(editor(), Qt::Key_F8, Qt::ControlModifier);
+        QCOMPARE(asked, QStringLiteral("Associate Profiles?"));
     }
 
     void windowManagerCloseIsRefused()
