@@ -111,9 +111,9 @@ const QList<MenuSpec> &MainCatalogue::menus()
 
 const ControlSpec *MainCatalogue::control(const QString &key)
 {
-    for (const ControlSpec &spec : controls()) {
-        if (spec.key() == key)
-            return &spec;
+    for (const ControlSpec &entry : controls()) {
+        if (entry.key() == key)
+            return &entry;
     }
     return nullptr;
 }

@@ -15,8 +15,8 @@ std::optional<TwipSize> MainLayout::minimumSizeCorrection(TwipSize outer)
 QHash<QString, TwipRect> MainLayout::place(TwipSize outer)
 {
     QHash<QString, TwipRect> g;
-    for (const ControlSpec &spec : MainCatalogue::controls())
-        g.insert(spec.key(), spec.geometry);
+    for (const ControlSpec &entry : MainCatalogue::controls())
+        g.insert(entry.key(), entry.geometry);
 
     const int W = outer.width;
     const int H = outer.height;

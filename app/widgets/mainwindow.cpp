@@ -115,30 +115,30 @@ void MainWindow::buildMenus()
     const auto hasChildren = [&menus](const QString &key) {
         return std::any_of(menus.begin(), menus.end(), [&key](const MenuSpec &m) { return m.parent == key; });
     };
-    for (const MenuSpec &spec : menus) {
+    for (const MenuSpec &entry : menus) {
         QAction *action = nullptr;
-        if (hasChildren(spec.key())) {
-            QMenu *menu = spec.parent.isEmpty() ? menuBar()->addMenu(spec.caption)
-                                                : submenus.value(spec.parent)->addMenu(spec.caption);
-            menu->setObjectName(spec.name);
-            submenus.insert(spec.key(), menu);
+        if (hasChildren(entry.key())) {
+            QMenu *menu = entry.parent.isEmpty() ? menuBar()->addMenu(entry.caption)
+                                                : submenus.value(entry.parent)->addMenu(entry.caption);
+            menu->setObjectName(entry.name);
+            submenus.insert(entry.key(), menu);
             action = menu->menuAction();
-        } else if (spec.parent.isEmpty()) {
+        } else if (entry.parent.isEmpty()) {
             // A bare item on the menu bar is a command of its own.
-            action = menuBar()->addAction(spec.caption);
+            action = menuBar()->addAction(entry.caption);
         } else {
-            action = submenus.value(spec.parent)->addAction(spec.caption);
+            action = submenus.value(entry.parent)->addAction(entry.caption);
         }
-        action->setObjectName(spec.name);
-        if (spec.index >= 0)
-            action->setProperty("index", spec.index);
-        if (!spec.shortcut.isEmpty()) {
-            action->setShortcut(QKeySequence(spec.shortcut, QKeySequence::PortableText));
+        action->setObjectName(entry.name);
+        if (entry.index >= 0)
+            action->setProperty("index", entry.index);
+        if (!entry.shortcut.isEmpty()) {
+            action->setShortcut(QKeySequence(entry.shortcut, QKeySequence::PortableText));
             action->setShortcutContext(Qt::WindowShortcut);
         }
-        action->setCheckable(spec.checkable);
-        action->setChecked(spec.checked);
-        m_actions.insert(spec.key(), action);
+        action->setCheckable(entry.checkable);
+        action->setChecked(entry.checked);
+        m_actions.insert(entry.key(), action);
     }
 }
 
@@ -148,32 +148,32 @@ void MainWindow::buildControls()
     m_client->setObjectName(QStringLiteral("client"));
     setCentralWidget(m_client);
 
-    for (const ControlSpec &spec : MainCatalogue::controls()) {
-        QWidget *parent = spec.parent.isEmpty() ? m_client : m_controls.value(spec.parent);
+    for (const ControlSpec &entry : MainCatalogue::controls()) {
+        QWidget *parent = entry.parent.isEmpty() ? m_client : m_controls.value(entry.parent);
         QWidget *w = nullptr;
-        switch (spec.kind) {
+        switch (entry.kind) {
         case ControlKind::Frame:
-            w = new QGroupBox(spec.caption, parent);
+            w = new QGroupBox(entry.caption, parent);
             break;
         case ControlKind::Label:
-            w = new QLabel(spec.caption, parent);
+            w = new QLabel(entry.caption, parent);
             break;
         case ControlKind::Editor:
             m_editor = new EditorWidget(parent);
             w = m_editor;
             break;
         case ControlKind::Entry:
-            w = new QLineEdit(spec.caption, parent);
+            w = new QLineEdit(entry.caption, parent);
             break;
         case ControlKind::CheckBox:
-            w = new QCheckBox(spec.caption, parent);
+            w = new QCheckBox(entry.caption, parent);
             break;
         case ControlKind::Button: {
             // The location buttons take files dropped from a file manager.
-            auto *button = spec.name == QLatin1String("cmdLocate") ? new DropButton(spec.caption, parent)
-                                                                    : new QPushButton(spec.caption, parent);
+            auto *button = entry.name == QLatin1String("cmdLocate") ? new DropButton(entry.caption, parent)
+                                                                    : new QPushButton(entry.caption, parent);
             button->setAutoDefault(false);
-            if (spec.name == QLatin1String("cmdCompile"))
+            if (entry.name == QLatin1String("cmdCompile"))
                 button->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
             w = button;
             break;
@@ -185,19 +185,19 @@ void MainWindow::buildControls()
             break;
         }
         }
-        w->setObjectName(spec.name);
-        if (spec.index >= 0)
-            w->setProperty("index", spec.index);
-        if (!spec.toolTip.isEmpty())
-            w->setToolTip(spec.toolTip);
-        if (spec.bold) {
+        w->setObjectName(entry.name);
+        if (entry.index >= 0)
+            w->setProperty("index", entry.index);
+        if (!entry.toolTip.isEmpty())
+            w->setToolTip(entry.toolTip);
+        if (entry.bold) {
             QFont font = w->font();
             font.setWeight(QFont::Bold);
             w->setFont(font);
         }
-        w->setEnabled(spec.enabled);
-        w->setGeometry(QtFormWindow::toPixels(spec.geometry));
-        m_controls.insert(spec.key(), w);
+        w->setEnabled(entry.enabled);
+        w->setGeometry(QtFormWindow::toPixels(entry.geometry));
+        m_controls.insert(entry.key(), w);
     }
     // Every shortcut of the menus reaches the window, not the editor.
     QList<QKeySequence> shortcuts;

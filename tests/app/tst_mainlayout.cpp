@@ -15,17 +15,17 @@ private slots:
     {
         const QHash<QString, TwipRect> placed = MainLayout::place(MainCatalogue::minimumSize);
         QCOMPARE(placed.size(), MainCatalogue::controls().size());
-        for (const ControlSpec &spec : MainCatalogue::controls()) {
-            TwipRect got = placed.value(spec.key());
+        for (const ControlSpec &entry : MainCatalogue::controls()) {
+            TwipRect got = placed.value(entry.key());
             // The lower location rows are stacked 495 apart, one button
             // height, where they were designed 480 apart: each row sits 15
             // twips (a pixel) lower than the one above it was drawn.
-            if (spec.index > 0 && (spec.name == QLatin1String("cmdLocate") || spec.name == QLatin1String("cmdClrEntry"))) {
-                QCOMPARE(got.top, spec.geometry.top + 15 * spec.index);
-                got.top = spec.geometry.top;
+            if (entry.index > 0 && (entry.name == QLatin1String("cmdLocate") || entry.name == QLatin1String("cmdClrEntry"))) {
+                QCOMPARE(got.top, entry.geometry.top + 15 * entry.index);
+                got.top = entry.geometry.top;
             }
-            QVERIFY2(got == spec.geometry,
-                     qPrintable(QStringLiteral("%1: %2,%3 %4x%5").arg(spec.key()).arg(got.left).arg(got.top).arg(got.width).arg(got.height)));
+            QVERIFY2(got == entry.geometry,
+                     qPrintable(QStringLiteral("%1: %2,%3 %4x%5").arg(entry.key()).arg(got.left).arg(got.top).arg(got.width).arg(got.height)));
         }
     }
 
@@ -72,10 +72,10 @@ private slots:
     void catalogueNamesAreUnique()
     {
         QSet<QString> keys;
-        for (const ControlSpec &spec : MainCatalogue::controls())
-            keys.insert(spec.key());
-        for (const MenuSpec &spec : MainCatalogue::menus())
-            keys.insert(spec.key());
+        for (const ControlSpec &entry : MainCatalogue::controls())
+            keys.insert(entry.key());
+        for (const MenuSpec &entry : MainCatalogue::menus())
+            keys.insert(entry.key());
         QCOMPARE(keys.size(), MainCatalogue::controls().size() + MainCatalogue::menus().size());
     }
 };

@@ -100,10 +100,10 @@ private slots:
 
     void everyCatalogueControlIsThere()
     {
-        for (const ControlSpec &spec : MainCatalogue::controls()) {
-            QWidget *w = find<QWidget>(spec.name, spec.index);
-            QVERIFY2(w, qPrintable(spec.key()));
-            QCOMPARE(w->toolTip(), spec.toolTip);
+        for (const ControlSpec &entry : MainCatalogue::controls()) {
+            QWidget *w = find<QWidget>(entry.name, entry.index);
+            QVERIFY2(w, qPrintable(entry.key()));
+            QCOMPARE(w->toolTip(), entry.toolTip);
         }
         QCOMPARE(find<QPushButton>(QStringLiteral("cmdCompile"))->text(), QStringLiteral("Start Compiling! (&D)"));
         QVERIFY(find<QPushButton>(QStringLiteral("cmdCompile"))->font().bold());
@@ -115,12 +115,12 @@ private slots:
 
     void everyMenuItemIsThere()
     {
-        for (const MenuSpec &spec : MainCatalogue::menus()) {
-            QAction *action = m_window->menuAction(spec.key());
-            QVERIFY2(action, qPrintable(spec.key()));
-            QCOMPARE(action->objectName(), spec.name);
-            QCOMPARE(action->text(), spec.caption);
-            QCOMPARE(action->shortcut(), QKeySequence(spec.shortcut));
+        for (const MenuSpec &entry : MainCatalogue::menus()) {
+            QAction *action = m_window->menuAction(entry.key());
+            QVERIFY2(action, qPrintable(entry.key()));
+            QCOMPARE(action->objectName(), entry.name);
+            QCOMPARE(action->text(), entry.caption);
+            QCOMPARE(action->shortcut(), QKeySequence(entry.shortcut));
         }
         QVERIFY(m_window->menuAction(QStringLiteral("mnuFileSaved"))->isChecked());
         QVERIFY(!m_window->menuAction(QStringLiteral("mnuDelete"))->isChecked());
