@@ -246,7 +246,7 @@ int main(int argc, char *argv[])
     state.WorkDir = files.currentFolder();
     // As in the main window, every change of the text updates the status line.
     CaretStatus status(state, controls, textBoxEx);
-    QObject::connect(&editor, &QsciScintilla::textChanged, [&status] { status.Text1_Change(); });
+    QObject::connect(&editor, &EditorWidget::edited, [&status] { status.Text1_Change(); });
 
     const Memory before = memoryNow();
 

@@ -209,7 +209,7 @@ void MainWindow::buildControls()
 void MainWindow::connectEvents()
 {
     MainForm &form = *m_form;
-    connect(m_editor, &QsciScintilla::textChanged, this, [&form] { form.caretStatus.Text1_Change(); });
+    connect(m_editor, &EditorWidget::edited, this, [&form] { form.caretStatus.Text1_Change(); });
     connect(m_editor, &EditorWidget::keyDown, this, [&form](int key, Qt::KeyboardModifiers modifiers) {
         form.caretStatus.Text1_KeyDown();
         form.TextBoxEx.mtxtBox_KeyDown(key, keyModifiers(modifiers));

@@ -6,6 +6,7 @@
 #include <Qsci/qscilexercpp.h>
 
 #include <QKeyEvent>
+#include <QTimer>
 #include <QMimeData>
 #include <QUrl>
 
@@ -27,7 +28,15 @@ EditorWidget::EditorWidget(QWidget *parent)
     setMarginWidth(1, 0);
     setTabWidth(8);
     setCaretLineVisible(false);
-    connect(this, &QsciScintilla::linesChanged, this, &EditorWidget::updateMarginWidth);
+    // Every edit is seen through Scintilla's save point, not its per-edit
+    // notifications: QScintilla's handling of those walks the document from
+    // the top on each edit, a quarter of a second per key near the end of a
+    // 50 MB file. The save point is moved up to the text after each change,
+    // so the next change leaves it again; whether the text differs from the
+    // last save is kept here instead.
+    SendScintilla(SCI_SETMODEVENTMASK, 0);
+    connect(this, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this, &EditorWidget::textLeftSavePoint);
+    connect(this, &EditorWidget::edited, this, &EditorWidget::updateMarginWidth);
 
     // The usual edit-box keys stay; every other Ctrl+letter belongs to the window.
     const QString keep = QStringLiteral("ACVXZ");
@@ -56,6 +65,7 @@ void EditorWidget::setEditorFont(const QString &family, double points)
     }
     setFont(font);
     setMarginsFont(font);
+    m_marginDigits = 0; // as many digits, but wider or narrower ones
     updateMarginWidth();
 }
 
@@ -93,8 +103,34 @@ void EditorWidget::mousePressEvent(QMouseEvent *event)
     emit mouseDown();
 }
 
+void EditorWidget::textLeftSavePoint()
+{
+    m_changed = true;
+    emit edited();
+    // Moving the save point from inside Scintilla's own edit is left until
+    // the edit is over; edits until then belong to the same change.
+    if (m_rearmPending)
+        return;
+    m_rearmPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_rearmPending = false;
+        SendScintilla(SCI_SETSAVEPOINT);
+    });
+}
+
+void EditorWidget::markUnchanged()
+{
+    m_changed = false;
+    SendScintilla(SCI_SETSAVEPOINT);
+}
+
 void EditorWidget::updateMarginWidth()
 {
+    // Only a change in the number of digits moves the margin.
+    const int digits = int(QString::number(lines()).size());
+    if (digits == m_marginDigits)
+        return;
+    m_marginDigits = digits;
     setMarginWidth(0, QStringLiteral("0%1").arg(lines()));
 }
 

@@ -19,7 +19,19 @@ public:
     // modifiers), so that they reach the window's shortcuts instead.
     void releaseKeys(const QList<QKeySequence> &keys);
 
+    // Whether the text changed since the last call of markUnchanged().
+    bool isChanged() const { return m_changed; }
+    void markUnchanged();
+    // Reports a change the program made without Scintilla's history.
+    void announceEdit()
+    {
+        m_changed = true;
+        emit edited();
+    }
+
 signals:
+    // The text changed: after every edit, by the user or the program.
+    void edited();
     // Before the box acts on the key.
     void keyDown(int key, Qt::KeyboardModifiers modifiers);
     // After it did.
@@ -40,4 +52,9 @@ protected:
 
 private:
     void updateMarginWidth();
+    void textLeftSavePoint();
+
+    int m_marginDigits = 0;
+    bool m_changed = false;
+    bool m_rearmPending = false;
 };

@@ -113,16 +113,16 @@ void ScintillaTextBox::undo()
 
 bool ScintillaTextBox::isModified() const
 {
-    return m_forcedModified || send(QsciScintillaBase::SCI_GETMODIFY) != 0;
+    return m_forcedModified || m_widget->isChanged();
 }
 
 void ScintillaTextBox::setModified(bool modified)
 {
-    // Scintilla can only be told that the text is unchanged; a forced
-    // "modified" is remembered here until the next save point.
+    // The box can only be told that the text is unchanged; a forced
+    // "modified" is remembered here until then.
     m_forcedModified = modified;
     if (!modified)
-        send(QsciScintillaBase::SCI_SETSAVEPOINT);
+        m_widget->markUnchanged();
 }
 
 int ScintillaTextBox::length() const
@@ -156,8 +156,10 @@ void ScintillaTextBox::setText(const QString &text)
     m_widget->SendScintilla(QsciScintillaBase::SCI_APPENDTEXT, utf8.size(), utf8.constData());
     send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1);
     send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
-    setModified(false);
     send(QsciScintillaBase::SCI_GOTOPOS, 0);
+    // Outside the history Scintilla reports nothing; the change is still one.
+    m_widget->announceEdit();
+    setModified(false);
 }
 
 void ScintillaTextBox::replace(int start, int length, const QString &text)

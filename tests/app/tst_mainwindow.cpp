@@ -155,6 +155,31 @@ private slots:
         QCOMPARE(label("lblLine")->text(), QStringLiteral("Current line: 9 out of 13 line(s)"));
     }
 
+    void editsAfterASaveMarkTheDocumentAgain()
+    {
+        QFile file(QDir::current().filePath(QStringLiteral("saved.c")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("int a;\n");
+        file.close();
+        QString path = file.fileName();
+        MainForm &form = m_window->form();
+        QVERIFY(form.document.OpenSourceFile(Document::OpenMode::LoadGiven, path, {}));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Korvane (KVN) 2.2"));
+        m_window->menuAction(QStringLiteral("mnuFileSaved"))->setChecked(false);
+        for (int round = 0; round < 3; ++round) {
+            QTest::keyClicks(editor(), QStringLiteral("x"));
+            QCoreApplication::processEvents();
+            QVERIFY2(!form.state.FileSaved, qPrintable(QString::number(round)));
+            QCOMPARE(m_window->windowTitle(), QStringLiteral("Korvane (KVN) 2.2 #"));
+            form.document.mnuSave_Click();
+            QVERIFY(form.state.FileSaved);
+            QCOMPARE(m_window->windowTitle(), QStringLiteral("Korvane (KVN) 2.2"));
+        }
+        // An undo right after a save is a change too.
+        QTest::keyClick(editor(), Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(!form.state.FileSaved);
+    }
+
     void ctrlYCutsTheLine()
     {
         QTest::keyClick(editor(), Qt::Key_Down); // line 8: the system("pause") line

@@ -3,6 +3,7 @@
 #include "platform/qt/scintillatextbox.h"
 
 #include <QApplication>
+#include <QSignalSpy>
 #include <QTest>
 
 // The Scintilla box must answer every line query exactly as the reference
@@ -114,6 +115,56 @@ private slots:
         QVERIFY(!m_box->setFontSize(-3));
         QVERIFY(!m_box->setFontSize(1e9));
         QCOMPARE(m_box->fontSize(), 12.0);
+    }
+
+    void everyEditIsReported()
+    {
+        QSignalSpy edits(m_editor, &EditorWidget::edited);
+        m_box->setText(QStringLiteral("abc"));
+        QCOMPARE(edits.size(), 1); // a whole new text is one change
+        QVERIFY(!m_box->isModified());
+
+        // Keys in separate turns of the event loop: each one is a change.
+        m_box->setSelectionStart(3);
+        for (const char key : {'x', 'y', 'z'}) {
+            QTest::keyClick(m_editor, key);
+            QCoreApplication::processEvents();
+        }
+        QCOMPARE(m_box->text(), QStringLiteral("abcxyz"));
+        QCOMPARE(edits.size(), 4);
+        QVERIFY(m_box->isModified());
+
+        // A save point, then an undo: still a change, and the text differs.
+        m_box->setModified(false);
+        QVERIFY(!m_box->isModified());
+        m_box->undo();
+        QCoreApplication::processEvents();
+        QCOMPARE(edits.size(), 5);
+        QVERIFY(m_box->isModified());
+
+        // An edit by the program, right after the user's.
+        m_box->replace(0, 1, QStringLiteral("A"));
+        QCoreApplication::processEvents();
+        QCOMPARE(edits.size(), 6);
+        QTest::keyClick(m_editor, Qt::Key_Backspace);
+        QCOMPARE(edits.size(), 7);
+    }
+
+    void editsInOneTurnAfterASaveStillCount()
+    {
+        m_box->setText(QStringLiteral("text"));
+        QSignalSpy edits(m_editor, &EditorWidget::edited);
+        m_box->setModified(false);
+        // Two edits before the event loop runs: the first is reported at
+        // once, and the document counts as changed.
+        m_box->replace(0, 0, QStringLiteral("a"));
+        m_box->replace(0, 0, QStringLiteral("b"));
+        QVERIFY(edits.size() >= 1);
+        QVERIFY(m_box->isModified());
+        QCoreApplication::processEvents();
+        m_box->replace(0, 0, QStringLiteral("c"));
+        QCOMPARE(m_box->text(), QStringLiteral("cbatext"));
+        QVERIFY(edits.size() >= 2);
     }
 
     void typedEnterMakesCrLf()
