@@ -1,4 +1,5 @@
 #include "kvncc/toolchain.h"
+#include "kvncc/words.h"
 
 #include <algorithm>
 
@@ -14,21 +15,6 @@ std::string trimmed(std::string_view text)
     while (!text.empty() && blank(text.back()))
         text.remove_suffix(1);
     return std::string(text);
-}
-
-std::vector<std::string> splitColons(std::string_view list)
-{
-    std::vector<std::string> folders;
-    std::size_t start = 0;
-    while (start <= list.size()) {
-        std::size_t end = list.find(':', start);
-        if (end == std::string_view::npos)
-            end = list.size();
-        if (end > start)
-            folders.emplace_back(list.substr(start, end - start));
-        start = end + 1;
-    }
-    return folders;
 }
 
 std::string baseName(const std::string &path)
@@ -98,7 +84,7 @@ CompilerChoice chooseCompiler(const std::string &configText, const std::string &
         else if (key == "cxx" && !value.empty())
             cxx = value;
         else if (key == "path")
-            for (std::string &folder : splitColons(value))
+            for (std::string &folder : splitFolderList(value, ':'))
                 choice.extraFolders.push_back(std::move(folder));
         else
             choice.warnings.push_back("kvncc: warning: line " + std::to_string(lineNumber)
@@ -120,7 +106,7 @@ bool findToolchain(const CompilerChoice &choice, const std::string &pathVariable
                    std::string &problem)
 {
     std::vector<std::string> folders = choice.extraFolders;
-    for (std::string &folder : splitColons(pathVariable))
+    for (std::string &folder : splitFolderList(pathVariable, ':'))
         folders.push_back(std::move(folder));
     folders.insert(folders.end(), systemFolders.begin(), systemFolders.end());
 

@@ -47,12 +47,12 @@ std::vector<std::string> splitWords(std::string_view text)
     return words;
 }
 
-std::vector<std::string> splitFolderList(std::string_view list)
+std::vector<std::string> splitFolderList(std::string_view list, char separator)
 {
     std::vector<std::string> folders;
     std::size_t start = 0;
     while (start <= list.size()) {
-        std::size_t end = list.find(';', start);
+        std::size_t end = list.find(separator, start);
         if (end == std::string_view::npos)
             end = list.size();
         if (end > start)

@@ -14,7 +14,8 @@ namespace kvncc {
 // is a comment. An unclosed quote runs to the end of the text.
 std::vector<std::string> splitWords(std::string_view text);
 
-// Splits a folder list at its ';' separators, dropping empty pieces.
-std::vector<std::string> splitFolderList(std::string_view list);
+// Splits a folder list at its separators (';' in switches, ':' in PATH),
+// dropping empty pieces.
+std::vector<std::string> splitFolderList(std::string_view list, char separator = ';');
 
 } // namespace kvncc

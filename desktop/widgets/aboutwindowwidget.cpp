@@ -1,5 +1,7 @@
 #include "aboutwindowwidget.h"
 
+#include "platform/qt/namedwidget.h"
+
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QLabel>
@@ -8,14 +10,6 @@
 #include <QPushButton>
 
 namespace {
-
-template<typename W>
-W *named(QHash<QString, QWidget *> &widgets, const char *name, W *w)
-{
-    w->setObjectName(QString::fromUtf8(name));
-    widgets.insert(w->objectName(), w);
-    return w;
-}
 
 QPlainTextEdit *helpBox(QWidget *parent)
 {

@@ -1,19 +1,12 @@
 #include "runwindowwidget.h"
 
+#include "platform/qt/namedwidget.h"
+
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace {
-template<typename W>
-W *named(QWidget *parent, const char *name, QHash<QString, QWidget *> &widgets, W *w)
-{
-    w->setObjectName(QString::fromUtf8(name));
-    widgets.insert(w->objectName(), w);
-    Q_UNUSED(parent);
-    return w;
-}
-
 QPlainTextEdit *outputBox(QWidget *parent)
 {
     auto *box = new QPlainTextEdit(parent);
@@ -32,16 +25,16 @@ QPlainTextEdit *outputBox(QWidget *parent)
 RunWindowWidget::RunWindowWidget(QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_frame(this, this, frameAllowance)
-    , m_text1(named(this, "Text1", m_widgets, outputBox(this)))
-    , m_stop(named(this, "cmdStop", m_widgets, new QPushButton(QStringLiteral("S&top compiler"), this)))
+    , m_text1(named(m_widgets, "Text1", outputBox(this)))
+    , m_stop(named(m_widgets, "cmdStop", new QPushButton(QStringLiteral("S&top compiler"), this)))
 {
     setObjectName(QStringLiteral("frmRun"));
     setWindowTitle(QStringLiteral("Run 1.2"));
     QFont uiFont = font();
     uiFont.setPointSize(8);
     setFont(uiFont);
-    named(this, "cmdCopy", m_widgets, new QPushButton(QStringLiteral("&Copy to clipboard"), this));
-    named(this, "cmdSave", m_widgets, new QPushButton(QStringLiteral("&Save to text"), this));
+    named(m_widgets, "cmdCopy", new QPushButton(QStringLiteral("&Copy to clipboard"), this));
+    named(m_widgets, "cmdSave", new QPushButton(QStringLiteral("&Save to text"), this));
     m_stop.widget()->setToolTip(QStringLiteral("End the compiler and everything it started"));
     m_frame.setControls(&m_widgets);
     m_frame.onUnload([this] {
