@@ -5,6 +5,8 @@
 
 #include "run/runfiles.h"
 
+#include <QDir>
+
 namespace {
 EditorControls editorControls(const MainControls &c)
 {
@@ -77,9 +79,18 @@ void MainForm::Form_Load(const QString &commandLine)
     openFirstDocument(commandLine);
 }
 
+QString MainForm::absolutePath(const QString &path, const QString &folder)
+{
+    if (path.isEmpty() || path.startsWith(QLatin1Char('/')))
+        return path;
+    return QDir::cleanPath(folder + QLatin1Char('/') + path);
+}
+
 void MainForm::openFirstDocument(const QString &commandLine)
 {
-    state.currFilename = commandLine;
+    // A path relative to the folder KVN was started in is made whole, so the
+    // label, Save As and the built program's folder all name the same file.
+    state.currFilename = absolutePath(commandLine, m_services.files.currentFolder());
     if (!state.currFilename.isEmpty()) {
         QString path = state.currFilename;
         // A file that cannot be opened has been reported by name; KVN then

@@ -132,6 +132,9 @@ public:
 
     void mnuRun_Click() { postCompile.runProgram(compile.newpath); }
 
+    // path made absolute against folder, "." and ".." resolved.
+    static QString absolutePath(const QString &path, const QString &folder);
+
 private:
     void showPanel(int index);
     void applySettings(const Settings &settings);

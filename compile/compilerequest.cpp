@@ -9,6 +9,11 @@ QString CompileRequest::configPrefix(const QString &configf)
 
 void CompileRequest::cmdCompile_Click()
 {
+    compile(Prompt::Ask);
+}
+
+void CompileRequest::compile(Prompt prompt)
+{
     RunWindow &run = m_parts.runWindow;
     if (run.isRunning()) {
         m_parts.messages.show(QStringLiteral("A compile is already running. Wait for it to end, or stop it in the run window."),
@@ -16,17 +21,18 @@ void CompileRequest::cmdCompile_Click()
         return;
     }
     EditorState &editor = m_parts.editor;
-    if (!editor.FileSaved) {
+    if (!editor.FileSaved && prompt == Prompt::Ask) {
         const QString ask = Document::savePromptText();
         switch (m_parts.messages.show(ask, ask, Buttons::YesNoCancel, Icon::Information)) {
         case Reply::Yes:
             m_parts.document.mnuSave_Click();
             if (!editor.GoCancel)
-                cmdCompile_Click();
+                compile(Prompt::Ask);
             return;
         case Reply::No:
-            editor.FileSaved = true;
-            cmdCompile_Click();
+            // The file as last written is compiled; the text in the editor
+            // was not written, so it still counts as unsaved.
+            compile(Prompt::Skip);
             return;
         default:
             return;

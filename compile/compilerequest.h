@@ -40,6 +40,8 @@ public:
     static QString configPrefix(const QString &configf);
 
 private:
+    enum class Prompt { Ask, Skip };
+    void compile(Prompt prompt);
     void placeRunWindow();
 
     Parts m_parts;

@@ -64,7 +64,11 @@ void CTextBoxEx::DelLine(int LineIndex)
     // Removing just the line's characters gives the same text as rebuilding
     // it around them, without copying the document, and keeps it undoable.
     mtxtBox->replace(start, len, QString());
-    mtxtBox->setSelectionStart(caret);
+    // The caret keeps its place in the text around the line; one inside the
+    // removed characters goes to the start of the emptied line, never past
+    // it into its line break.
+    const int end = start + len;
+    mtxtBox->setSelectionStart(caret <= start ? caret : caret >= end ? caret - len : start);
 }
 
 void CTextBoxEx::setIsDirty(bool blnDirty)

@@ -29,7 +29,8 @@ public:
     // LineIndex that is not a line of the text.
     QString GetLine(int LineIndex) const;
     void Undo();
-    // Empties a line and keeps its line break; the caret keeps its position.
+    // Empties a line and keeps its line break; the caret keeps its place in
+    // the text around it, or goes to the line's start when it was inside.
     void DelLine(int LineIndex);
     void setIsDirty(bool blnDirty);
     bool IsDirty() const;

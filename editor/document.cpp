@@ -25,17 +25,16 @@ QString Document::saveFilter()
     return QStringLiteral("C++ Source files|*.cpp|C Source files|*.c|C/C++ Header files|*.h|Text Files|*.txt|All Files|*.*");
 }
 
-void Document::askToSaveThen(void (Document::*command)())
+void Document::askToSaveThen(void (Document::*command)(Prompt))
 {
     switch (m_services.messages.show(savePromptText(), savePromptText(), Buttons::YesNoCancel, Icon::Information)) {
     case Reply::Yes:
         mnuSave_Click();
         if (!m_state.GoCancel)
-            (this->*command)();
+            (this->*command)(Prompt::Ask);
         break;
     case Reply::No:
-        m_state.FileSaved = true;
-        (this->*command)();
+        (this->*command)(Prompt::Skip);
         break;
     default:
         break;
@@ -50,10 +49,15 @@ void Document::showSaved()
 
 void Document::mnuNew_Click()
 {
+    newDocument(Prompt::Ask);
+}
+
+void Document::newDocument(Prompt prompt)
+{
     if (m_state.JustNew)
         return;
-    if (!m_state.FileSaved) {
-        askToSaveThen(&Document::mnuNew_Click);
+    if (!m_state.FileSaved && prompt == Prompt::Ask) {
+        askToSaveThen(&Document::newDocument);
         return;
     }
     m_services.sourceLink.documentIsNew();
@@ -85,8 +89,13 @@ void Document::mnuNew_Click()
 
 void Document::mnuOpen_Click()
 {
-    if (!m_state.FileSaved) {
-        askToSaveThen(&Document::mnuOpen_Click);
+    open(Prompt::Ask);
+}
+
+void Document::open(Prompt prompt)
+{
+    if (!m_state.FileSaved && prompt == Prompt::Ask) {
+        askToSaveThen(&Document::open);
         return;
     }
     if (m_state.fileopened.isEmpty()) {
@@ -241,12 +250,12 @@ void Document::mnuSave_Click()
 
 void Document::mnuSaveAs_Click()
 {
-    const std::optional<QString> chosen = m_services.dialogs.saveFile(saveFilter(), 1);
+    const std::optional<FileDialogs::SavePick> chosen = m_services.dialogs.saveFile(saveFilter(), 1);
     if (!chosen) {
         m_state.GoCancel = true;
         return;
     }
-    const QString path = *chosen;
+    const QString path = withFilterExtension(chosen->path, saveFilter(), chosen->filterIndex);
     if (m_services.files.exists(path) && m_controls.lblFilename.caption() != path) {
         const Reply reply = m_services.messages.show(
             QStringLiteral("File exists! Do you want to continue saving the text under this filename: %1 ?").arg(path),

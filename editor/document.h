@@ -56,9 +56,15 @@ public:
     static constexpr qint64 largestFileBytes = 1024 * 1024 * 1024;
 
 private:
-    // Asks to save unsaved work; Yes saves and No discards, then the asking
-    // command runs again. Cancel leaves everything as it is.
-    void askToSaveThen(void (Document::*command)());
+    enum class Prompt { Ask, Skip };
+    // Asks to save unsaved work; Yes saves and the asking command runs again,
+    // No runs it without asking again. The work counts as saved only once it
+    // was written or the command replaced it: a command that ends without
+    // replacing the document (a cancelled Open) leaves it unsaved. Cancel
+    // leaves everything as it is.
+    void askToSaveThen(void (Document::*command)(Prompt));
+    void newDocument(Prompt prompt);
+    void open(Prompt prompt);
     // Reads, checks and shows a file; false with the user told why when it
     // could not be loaded or the user declined.
     bool load(const QString &path);

@@ -86,31 +86,30 @@ DecodedText TextCodec::decode(const QByteArray &bytes)
 
 namespace {
 
-// Editor bytes (UTF-8 or Latin-1, every line end CR LF) with their line ends
-// turned into the file's, and the final line end added when it is wanted.
-// CR and LF never occur inside a multi-byte UTF-8 sequence, so bytes serve.
+// Editor bytes (UTF-8 or Latin-1) with their line ends turned into the
+// file's, and the final line end added when it is wanted. Every line end of
+// the editor is CR LF; a lone CR or LF that an edit may have left is a line
+// end too, so the file never holds more than one kind. CR and LF never occur
+// inside a multi-byte UTF-8 sequence, so bytes serve.
 QByteArray withLineEnds(const QByteArray &bytes, const TextFormat &format)
 {
-    QByteArray out;
-    if (format.lineEnding == TextFormat::LineEnding::CrLf) {
-        out = bytes;
-    } else {
-        // Dropping one byte of each CR LF: the CR for LF files, the LF for CR files.
-        const char drop = format.lineEnding == TextFormat::LineEnding::Lf ? '\r' : '\n';
-        out.resize(bytes.size());
-        const char *in = bytes.constData();
-        const qsizetype size = bytes.size();
-        char *to = out.data();
-        for (qsizetype i = 0; i < size; ++i) {
-            const bool crlf = (in[i] == '\r' && i + 1 < size && in[i + 1] == '\n')
-                              || (in[i] == '\n' && i > 0 && in[i - 1] == '\r');
-            if (crlf && in[i] == drop)
-                continue;
-            *to++ = in[i];
-        }
-        out.truncate(to - out.constData());
-    }
     const QByteArray ending = lineEndBytes(format.lineEnding);
+    QByteArray out;
+    out.reserve(bytes.size() + (format.lineEnding == TextFormat::LineEnding::CrLf ? bytes.size() / 64 + 2 : 2));
+    const char *in = bytes.constData();
+    const qsizetype size = bytes.size();
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char c = in[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        out.append(in + runStart, i - runStart);
+        out.append(ending);
+        if (c == '\r' && i + 1 < size && in[i + 1] == '\n')
+            ++i;
+        runStart = i + 1;
+    }
+    out.append(in + runStart, size - runStart);
     if (format.finalLineEnd && !out.isEmpty() && !out.endsWith(ending))
         out += ending;
     return out;

@@ -54,16 +54,38 @@ void TextSearch::cmdPrev_Click()
     m_state.LastSearchPos = found;
 }
 
+bool TextSearch::selectionIsMatch(const QString &search) const
+{
+    const TextBox &box = m_controls.Text1;
+    const int start = box.selectionStart();
+    return box.selectionLength() == search.size() && box.findForward(search, start) == start;
+}
+
 void TextSearch::cmdReplace_Click()
 {
     if (!m_controls.chkReplace.isChecked())
         return;
+    const QString search = m_controls.txtSearch.text();
+    if (search.isEmpty()) {
+        m_messages.show(QStringLiteral("Type the text to be replaced into the search box first."),
+                        QStringLiteral("Replace"), Buttons::Ok, Icon::Information);
+        return;
+    }
+    // Only a match that is selected is ever replaced. Otherwise the next one
+    // is found and selected, and the next press replaces it.
+    if (!selectionIsMatch(search)) {
+        cmdNext_Click();
+        if (!selectionIsMatch(search))
+            m_messages.show(QStringLiteral("No more \"%1\" to replace below the last match.\r"
+                                           "Double-click \"Search\" to search again from the top.")
+                                .arg(search),
+                            QStringLiteral("Replace"), Buttons::Ok, Icon::Information);
+        return;
+    }
     TextBox &box = m_controls.Text1;
-    const int caret = box.selectionStart();
-    const int span = std::min(int(m_controls.txtSearch.text().size()), box.length() - caret);
     // The document changes in place, as one edit the user can undo; the caret
     // then goes to the top, where the next downward search starts.
-    box.replace(caret, span, m_controls.txtReplace.text());
+    box.replace(box.selectionStart(), int(search.size()), m_controls.txtReplace.text());
     box.setSelectionStart(0);
     m_caretStatus.Text1_Change();
 }

@@ -9,7 +9,7 @@
 
 // The search bar under the editor: finds the search text downwards (">")
 // or upwards ("<") from LastSearchPos, exact and case-sensitive, and
-// overwrites the text at the caret with the replacement.
+// replaces a selected match with the replacement.
 //
 // LastSearchPos counts from 1: a downward search examines positions from
 // LastSearchPos + 1 on, an upward one from LastSearchPos back.
@@ -41,6 +41,7 @@ public:
 
 private:
     void select(int start, int length);
+    bool selectionIsMatch(const QString &search) const;
 
     EditorState &m_state;
     Controls m_controls;

@@ -139,9 +139,11 @@ void RunWindow::cmdCopy_Click()
 
 void RunWindow::cmdSave_Click()
 {
-    const std::optional<QString> chosen = m_services.dialogs.saveFile(QStringLiteral("Text Files|*.txt|All Files|*.*"), 1);
-    if (!chosen)
+    const QString filter = QStringLiteral("Text Files|*.txt|All Files|*.*");
+    const std::optional<FileDialogs::SavePick> pick = m_services.dialogs.saveFile(filter, 1);
+    if (!pick)
         return;
+    const std::optional<QString> chosen = withFilterExtension(pick->path, filter, pick->filterIndex);
     if (m_services.files.exists(*chosen)
         && m_services.messages.show(
                QStringLiteral("File exists! Do you want to continue saving the text under this filename: %1 ?").arg(*chosen),

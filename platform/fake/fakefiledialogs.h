@@ -17,19 +17,38 @@ public:
         Colour initial = 0;
     };
 
-    void pickNext(const QString &path) { m_paths.append(path); }
-    void cancelNext() { m_paths.append(std::nullopt); }
+    // The next dialog picks path; a save dialog with the filter at
+    // filterIndex chosen, or the one it offered when that is 0.
+    void pickNext(const QString &path, int filterIndex = 0)
+    {
+        m_paths.append(path);
+        m_filterIndexes.append(filterIndex);
+    }
+    void cancelNext()
+    {
+        m_paths.append(std::nullopt);
+        m_filterIndexes.append(0);
+    }
     void pickColourNext(std::optional<Colour> colour) { m_colours.append(colour); }
 
     std::optional<QString> openFile(const QString &filter, int filterIndex) override
     {
         calls.append({Call::Kind::Open, filter, filterIndex, 0});
-        return m_paths.isEmpty() ? std::nullopt : m_paths.takeFirst();
+        if (m_paths.isEmpty())
+            return std::nullopt;
+        m_filterIndexes.takeFirst();
+        return m_paths.takeFirst();
     }
-    std::optional<QString> saveFile(const QString &filter, int filterIndex) override
+    std::optional<SavePick> saveFile(const QString &filter, int filterIndex) override
     {
         calls.append({Call::Kind::Save, filter, filterIndex, 0});
-        return m_paths.isEmpty() ? std::nullopt : m_paths.takeFirst();
+        if (m_paths.isEmpty())
+            return std::nullopt;
+        const int chosen = m_filterIndexes.takeFirst();
+        const std::optional<QString> path = m_paths.takeFirst();
+        if (!path)
+            return std::nullopt;
+        return SavePick{*path, chosen > 0 ? chosen : filterIndex};
     }
     std::optional<Colour> chooseColour(Colour initial) override
     {
@@ -41,5 +60,6 @@ public:
 
 private:
     QList<std::optional<QString>> m_paths;
+    QList<int> m_filterIndexes;
     QList<std::optional<Colour>> m_colours;
 };

@@ -6,7 +6,6 @@
 #include <Qsci/qscilexercpp.h>
 
 #include <QKeyEvent>
-#include <QTimer>
 #include <QMimeData>
 #include <QUrl>
 
@@ -86,6 +85,8 @@ void EditorWidget::releaseKeys(const QList<QKeySequence> &keys)
 
 void EditorWidget::keyPressEvent(QKeyEvent *event)
 {
+    if (!event->isAutoRepeat())
+        m_keysDown.insert(event->key());
     emit keyDown(event->key(), event->modifiers());
     QsciScintilla::keyPressEvent(event);
 }
@@ -93,7 +94,7 @@ void EditorWidget::keyPressEvent(QKeyEvent *event)
 void EditorWidget::keyReleaseEvent(QKeyEvent *event)
 {
     QsciScintilla::keyReleaseEvent(event);
-    if (!event->isAutoRepeat())
+    if (!event->isAutoRepeat() && m_keysDown.remove(event->key()))
         emit keyUp(event->key(), event->modifiers());
 }
 
@@ -103,24 +104,56 @@ void EditorWidget::mousePressEvent(QMouseEvent *event)
     emit mouseDown();
 }
 
+void EditorWidget::focusInEvent(QFocusEvent *event)
+{
+    // Keys held while the box had no keyboard were pressed somewhere else.
+    m_keysDown.clear();
+    QsciScintilla::focusInEvent(event);
+}
+
 void EditorWidget::textLeftSavePoint()
 {
+    // Scintilla says so in the middle of its edit, before the caret has
+    // moved. The change is reported now, and settled once the event that
+    // made it is over; until then further edits leave no save point to
+    // report, and belong to the same change.
     m_changed = true;
     emit edited();
-    // Moving the save point from inside Scintilla's own edit is left until
-    // the edit is over; edits until then belong to the same change.
-    if (m_rearmPending)
+    if (m_changePending)
         return;
-    m_rearmPending = true;
-    QTimer::singleShot(0, this, [this] {
-        m_rearmPending = false;
-        SendScintilla(SCI_SETSAVEPOINT);
-    });
+    m_changePending = true;
+    QMetaObject::invokeMethod(this, &EditorWidget::settleChange, Qt::QueuedConnection);
+}
+
+void EditorWidget::settleChange()
+{
+    if (!m_changePending)
+        return;
+    m_changePending = false;
+    // The save point moves up to the text, so the next edit leaves it again.
+    SendScintilla(SCI_SETSAVEPOINT);
+    emit edited();
+}
+
+bool EditorWidget::event(QEvent *event)
+{
+    const bool handled = QsciScintilla::event(event);
+    settleChange();
+    return handled;
+}
+
+bool EditorWidget::viewportEvent(QEvent *event)
+{
+    const bool handled = QsciScintilla::viewportEvent(event);
+    settleChange();
+    return handled;
 }
 
 void EditorWidget::markUnchanged()
 {
+    // The text as it stands is the saved one; a change not yet announced is in it.
     m_changed = false;
+    m_changePending = false;
     SendScintilla(SCI_SETSAVEPOINT);
 }
 

@@ -2,6 +2,8 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <QSet>
+
 // The editor box: Scintilla set up for the editor's line model (UTF-8 text,
 // CR LF line ends, no wrapping), the C/C++ colouring and a line-number
 // margin. It reports key and mouse presses so that the window can refresh
@@ -22,19 +24,27 @@ public:
     // Whether the text changed since the last call of markUnchanged().
     bool isChanged() const { return m_changed; }
     void markUnchanged();
-    // Reports a change the program made without Scintilla's history.
+    // Reports a change the program made without Scintilla's history, at once.
     void announceEdit()
     {
         m_changed = true;
         emit edited();
     }
 
+    // Reports a change that is still waiting for its edit to end. The window
+    // calls this after it edited the text itself outside the box's events.
+    void settleChange();
+
 signals:
-    // The text changed: after every edit, by the user or the program.
+    // The text changed. Said twice for one change: at once, while the edit
+    // is still under way, so nothing can take the text for saved in between,
+    // and again when the event that made it is over, with the caret where
+    // the edit left it. Later edits within that event are part of it.
     void edited();
     // Before the box acts on the key.
     void keyDown(int key, Qt::KeyboardModifiers modifiers);
-    // After it did.
+    // After it did; only for a key whose press came to this box too, so the
+    // release of a key pressed in another box is not taken for the user's.
     void keyUp(int key, Qt::KeyboardModifiers modifiers);
     // After the caret followed the click.
     void mouseDown();
@@ -42,9 +52,12 @@ signals:
     void filesDropped(const QStringList &paths);
 
 protected:
+    bool event(QEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
     // Only a list of files may be dropped here; other data is refused.
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
@@ -56,5 +69,6 @@ private:
 
     int m_marginDigits = 0;
     bool m_changed = false;
-    bool m_rearmPending = false;
+    bool m_changePending = false;
+    QSet<int> m_keysDown;
 };

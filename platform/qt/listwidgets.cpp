@@ -31,7 +31,14 @@ void CheckListWidget::addCheckItems(const QStringList &texts)
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(Qt::Unchecked);
     }
-    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) { emit itemClickedOrKeyed(row(item)); });
+    // A click on an item's check box leaves the current item where it was;
+    // the item clicked is the one the user means, so it becomes current
+    // before the click is reported.
+    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+        if (currentItem() != item)
+            setCurrentItem(item);
+        emit itemClickedOrKeyed(row(item));
+    });
 }
 
 void CheckListWidget::keyPressEvent(QKeyEvent *event)

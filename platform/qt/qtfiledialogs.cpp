@@ -21,8 +21,8 @@ QStringList QtFileDialogs::qtFilters(const QString &filter)
     return result;
 }
 
-static std::optional<QString> runFileDialog(QWidget *parent, QFileDialog::AcceptMode mode, const QString &filter,
-                                            int filterIndex)
+static std::optional<FileDialogs::SavePick> runFileDialog(QWidget *parent, QFileDialog::AcceptMode mode,
+                                                           const QString &filter, int filterIndex)
 {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(mode);
@@ -34,15 +34,18 @@ static std::optional<QString> runFileDialog(QWidget *parent, QFileDialog::Accept
         dialog.selectNameFilter(filters.at(filterIndex - 1));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().first();
+    return FileDialogs::SavePick{dialog.selectedFiles().first(), int(filters.indexOf(dialog.selectedNameFilter())) + 1};
 }
 
 std::optional<QString> QtFileDialogs::openFile(const QString &filter, int filterIndex)
 {
-    return runFileDialog(m_parent, QFileDialog::AcceptOpen, filter, filterIndex);
+    const std::optional<SavePick> pick = runFileDialog(m_parent, QFileDialog::AcceptOpen, filter, filterIndex);
+    if (!pick)
+        return std::nullopt;
+    return pick->path;
 }
 
-std::optional<QString> QtFileDialogs::saveFile(const QString &filter, int filterIndex)
+std::optional<FileDialogs::SavePick> QtFileDialogs::saveFile(const QString &filter, int filterIndex)
 {
     return runFileDialog(m_parent, QFileDialog::AcceptSave, filter, filterIndex);
 }

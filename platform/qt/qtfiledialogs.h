@@ -10,7 +10,7 @@ public:
     explicit QtFileDialogs(QWidget *parent = nullptr) : m_parent(parent) {}
 
     std::optional<QString> openFile(const QString &filter, int filterIndex) override;
-    std::optional<QString> saveFile(const QString &filter, int filterIndex) override;
+    std::optional<SavePick> saveFile(const QString &filter, int filterIndex) override;
     std::optional<Colour> chooseColour(Colour initial) override;
 
     // "C++ Source files|*.cpp|All files|*.*" becomes Qt's

@@ -179,7 +179,14 @@ int ScintillaTextBox::selectionStart() const
 
 void ScintillaTextBox::setSelectionStart(int pos)
 {
-    send(QsciScintillaBase::SCI_GOTOPOS, bytesAt(pos));
+    long byte = bytesAt(pos);
+    // Scintilla puts the caret wherever it is told, also between a CR and its
+    // LF, where the next key would split the line break; the caret goes to
+    // the end of the line instead.
+    if (byte > 0 && send(QsciScintillaBase::SCI_GETCHARAT, byte - 1) == '\r'
+        && send(QsciScintillaBase::SCI_GETCHARAT, byte) == '\n')
+        --byte;
+    send(QsciScintillaBase::SCI_GOTOPOS, byte);
 }
 
 int ScintillaTextBox::selectionLength() const

@@ -91,6 +91,31 @@ private slots:
         QCOMPARE(m_ex.GetLine(2), QStringLiteral("last"));
     }
 
+    // The caret keeps its place in the text around the emptied line, and
+    // never lands inside the line break that stays.
+    void delLineCaret_data()
+    {
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<int>("after");
+        // "int main() {\r\n  return 0;\r\n}\r\n": line 1 is 14..25.
+        QTest::newRow("before the line") << 5 << 5;
+        QTest::newRow("at the line's start") << 14 << 14;
+        QTest::newRow("inside the line") << 18 << 14;
+        QTest::newRow("at the line's end") << 25 << 14;
+        QTest::newRow("on the next line") << 28 << 17;
+    }
+
+    void delLineCaret()
+    {
+        QFETCH(int, caret);
+        QFETCH(int, after);
+        m_box.setText(QStringLiteral("int main() {\r\n  return 0;\r\n}\r\n"));
+        m_box.setSelectionStart(caret);
+        m_ex.DelLine(1);
+        QCOMPARE(m_box.text(), QStringLiteral("int main() {\r\n\r\n}\r\n"));
+        QCOMPARE(m_box.selectionStart(), after);
+    }
+
     void delLineClampsTheCaretToAShorterText()
     {
         m_box.setText(QStringLiteral("a\r\nlonger"));

@@ -121,6 +121,48 @@ private slots:
         }
     }
 
+    // Answering No to the save question lets the command go on without
+    // writing; the text counts as saved only once the command replaced it.
+    void declinedSaveKeepsTheTextUnsavedUntilReplaced_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("open, dialog cancelled") << QStringLiteral("open-cancel") << false;
+        QTest::newRow("drop of a missing file") << QStringLiteral("drop-missing") << false;
+        QTest::newRow("open of a file") << QStringLiteral("open") << true;
+        QTest::newRow("new") << QStringLiteral("new") << true;
+    }
+
+    void declinedSaveKeepsTheTextUnsavedUntilReplaced()
+    {
+        QFETCH(QString, command);
+        QFETCH(bool, replaced);
+        Fixture f;
+        f.document.mnuNew_Click();
+        f.box.type(QStringLiteral("int x;"));
+        f.files.files.insert(QStringLiteral("/w/a.cpp"), QByteArray("a\n"));
+        f.messages.answerNext(Reply::No);
+        if (command == QLatin1String("open-cancel")) {
+            f.dialogs.cancelNext();
+            f.document.mnuOpen_Click();
+        } else if (command == QLatin1String("drop-missing")) {
+            f.document.Text1_OLEDragDrop({QStringLiteral("/w/gone.cpp")});
+        } else if (command == QLatin1String("open")) {
+            f.dialogs.pickNext(QStringLiteral("/w/a.cpp"));
+            f.document.mnuOpen_Click();
+        } else {
+            f.document.mnuNew_Click();
+        }
+        QCOMPARE(f.state.FileSaved, replaced);
+        QCOMPARE(f.box.text().contains(QStringLiteral("int x;")), !replaced);
+        QCOMPARE(f.window.title().endsWith(QStringLiteral(" #")), !replaced);
+        // Still unsaved: the next command asks again.
+        const qsizetype asked = f.messages.titles().count(Document::savePromptText());
+        f.messages.answerNext(Reply::Cancel);
+        f.document.mnuNew_Click();
+        QCOMPARE(f.messages.titles().count(Document::savePromptText()), asked + (replaced ? 0 : 1));
+    }
+
     void openLoadsAFileAndSetsTheCompilePaths()
     {
         Fixture f;
@@ -381,6 +423,38 @@ private slots:
         QVERIFY(f.state.JustNew);
         f.document.mnuNew_Click();
         QCOMPARE(f.state.currFilename, QStringLiteral("/home/user/hello.cpp"));
+    }
+
+    // A name typed without an extension gets the chosen filter's, so the
+    // file shows under that filter when it is opened again.
+    void saveAsAddsTheFilterExtension_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("filter");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("C++ source") << QStringLiteral("/h/hello") << 1 << QStringLiteral("/h/hello.cpp");
+        QTest::newRow("C source") << QStringLiteral("/h/hello") << 2 << QStringLiteral("/h/hello.c");
+        QTest::newRow("header") << QStringLiteral("/h/hello") << 3 << QStringLiteral("/h/hello.h");
+        QTest::newRow("text") << QStringLiteral("/h/notes") << 4 << QStringLiteral("/h/notes.txt");
+        QTest::newRow("all files adds nothing") << QStringLiteral("/h/Makefile") << 5 << QStringLiteral("/h/Makefile");
+        QTest::newRow("own extension kept") << QStringLiteral("/h/prog.cc") << 1 << QStringLiteral("/h/prog.cc");
+        QTest::newRow("dot in the folder only") << QStringLiteral("/h/v1.2/prog") << 1 << QStringLiteral("/h/v1.2/prog.cpp");
+    }
+
+    void saveAsAddsTheFilterExtension()
+    {
+        QFETCH(QString, typed);
+        QFETCH(int, filter);
+        QFETCH(QString, written);
+        Fixture f;
+        f.files.addFolder(QStringLiteral("/h"));
+        f.files.addFolder(QStringLiteral("/h/v1.2"));
+        f.document.mnuNew_Click();
+        f.dialogs.pickNext(typed, filter);
+        f.document.mnuSaveAs_Click();
+        QVERIFY(f.files.exists(written));
+        QCOMPARE(f.state.currFilename, written);
+        QCOMPARE(f.lblFilename.caption(), written);
     }
 
     void saveAsOntoAnotherExistingFile()

@@ -254,6 +254,15 @@ private slots:
                                                     << bytes("a\nb");
         QTest::newRow("file without one keeps a typed one")
             << QStringLiteral("a\r\n") << TextFormat{.finalLineEnd = false} << bytes("a\n");
+        // Stray CR or LF that an edit left in the editor are line ends too:
+        // the file never holds two kinds, nor a lone CR.
+        QTest::newRow("stray CR in an LF file") << QStringLiteral("{\r\n\rx\r\n") << TextFormat{} << bytes("{\n\nx\n");
+        QTest::newRow("stray LF in a CR LF file") << QStringLiteral("a\nb\r\n")
+                                                  << TextFormat{.lineEnding = LineEnding::CrLf} << bytes("a\r\nb\r\n");
+        QTest::newRow("stray CR in a CR LF file") << QStringLiteral("a\rb")
+                                                  << TextFormat{.lineEnding = LineEnding::CrLf} << bytes("a\r\nb\r\n");
+        QTest::newRow("stray LF in a CR file") << QStringLiteral("a\nb\r\n") << TextFormat{.lineEnding = LineEnding::Cr}
+                                               << bytes("a\rb\r");
         QTest::newRow("latin-1 file gets one")
             << QStringLiteral("caf\u00e9") << TextFormat{.encoding = Encoding::Latin1} << bytes("caf\xE9\n");
     }

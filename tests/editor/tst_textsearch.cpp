@@ -207,6 +207,8 @@ private slots:
         QCOMPARE(f.box.selectionStart(), 16);
     }
 
+    // Only a selected match is replaced; otherwise "Replace" finds the next
+    // match first, or says there is none, and the text stays as it is.
     void replace_data()
     {
         QTest::addColumn<QString>("text");
@@ -215,27 +217,31 @@ private slots:
         QTest::addColumn<QString>("search");
         QTest::addColumn<QString>("replacement");
         QTest::addColumn<QString>("result");
+        QTest::addColumn<int>("selStart");
+        QTest::addColumn<int>("selLength");
+        QTest::addColumn<bool>("told");
 
         QTest::newRow("the found match") << QStringLiteral("int foo = foo;") << 4 << 3 << QStringLiteral("foo")
-                                         << QStringLiteral("bar") << QStringLiteral("int bar = foo;");
-        QTest::newRow("ab, caret 1, xyz by Q") << QStringLiteral("ab") << 1 << 0 << QStringLiteral("xyz")
-                                               << QStringLiteral("Q") << QStringLiteral("aQ");
-        QTest::newRow("span past the end keeps no tail") << QStringLiteral("hello") << 3 << 0 << QStringLiteral("lo!")
-                                                         << QStringLiteral("P") << QStringLiteral("helP");
-        QTest::newRow("caret at the end appends") << QStringLiteral("ab") << 2 << 0 << QStringLiteral("x")
-                                                  << QStringLiteral("Q") << QStringLiteral("abQ");
-        QTest::newRow("text at the caret is not checked") << QStringLiteral("abcdef") << 0 << 0 << QStringLiteral("zz")
-                                                          << QStringLiteral("Q") << QStringLiteral("Qcdef");
-        QTest::newRow("selection length is ignored") << QStringLiteral("abcdef") << 1 << 4 << QStringLiteral("b")
-                                                     << QStringLiteral("Q") << QStringLiteral("aQcdef");
-        QTest::newRow("empty search text inserts") << QStringLiteral("ab") << 1 << 0 << QString() << QStringLiteral("Q")
-                                                   << QStringLiteral("aQb");
+                                         << QStringLiteral("bar") << QStringLiteral("int bar = foo;") << 0 << 0 << false;
         QTest::newRow("empty replacement deletes") << QStringLiteral("abcdef") << 2 << 2 << QStringLiteral("cd")
-                                                   << QString() << QStringLiteral("abef");
-        QTest::newRow("longer replacement") << QStringLiteral("a;b") << 1 << 1 << QStringLiteral(";")
-                                            << QStringLiteral(";\r\n") << QStringLiteral("a;\r\nb");
+                                                   << QString() << QStringLiteral("abef") << 0 << 0 << false;
+        QTest::newRow("line break in the replacement") << QStringLiteral("a;b") << 1 << 1 << QStringLiteral(";")
+                                                       << QStringLiteral(";\r\n") << QStringLiteral("a;\r\nb") << 0 << 0
+                                                       << false;
         QTest::newRow("non-ASCII") << QStringLiteral("\u00e9\u20acx") << 1 << 1 << QStringLiteral("\u20ac")
-                                   << QStringLiteral("\U0001F600") << QStringLiteral("\u00e9\U0001F600x");
+                                   << QStringLiteral("\U0001F600") << QStringLiteral("\u00e9\U0001F600x") << 0 << 0 << false;
+        QTest::newRow("caret only: finds the next match") << QStringLiteral("ab foo") << 0 << 0 << QStringLiteral("foo")
+                                                          << QStringLiteral("Q") << QStringLiteral("ab foo") << 3 << 3
+                                                          << false;
+        QTest::newRow("selection of other text: finds") << QStringLiteral("abcabc") << 0 << 2 << QStringLiteral("abc")
+                                                        << QStringLiteral("Q") << QStringLiteral("abcabc") << 3 << 3
+                                                        << false;
+        QTest::newRow("no match left: says so") << QStringLiteral("ab") << 1 << 0 << QStringLiteral("xyz")
+                                                << QStringLiteral("Q") << QStringLiteral("ab") << 1 << 0 << true;
+        QTest::newRow("match cut by the end: says so") << QStringLiteral("hello") << 3 << 0 << QStringLiteral("lo!")
+                                                       << QStringLiteral("P") << QStringLiteral("hello") << 3 << 0 << true;
+        QTest::newRow("empty search text: says so") << QStringLiteral("ab") << 1 << 0 << QString()
+                                                    << QStringLiteral("Q") << QStringLiteral("ab") << 1 << 0 << true;
     }
 
     void replace()
@@ -246,6 +252,9 @@ private slots:
         QFETCH(QString, search);
         QFETCH(QString, replacement);
         QFETCH(QString, result);
+        QFETCH(int, selStart);
+        QFETCH(int, selLength);
+        QFETCH(bool, told);
         Fixture f;
         f.box.setText(text);
         f.state.FileSaved = true;
@@ -258,11 +267,31 @@ private slots:
         f.search.cmdReplace_Click();
 
         QCOMPARE(f.box.text(), result);
-        QCOMPARE(f.box.selectionStart(), 0);
-        QCOMPARE(f.box.selectionLength(), 0);
-        QCOMPARE(f.state.LastSearchPos, 0);
-        QVERIFY(!f.state.FileSaved);
-        QCOMPARE(f.window.title(), QStringLiteral("Korvane (KVN) 2.2 #"));
+        QCOMPARE(f.box.selectionStart(), selStart);
+        QCOMPARE(f.box.selectionLength(), selLength);
+        QCOMPARE(f.messages.calls.size(), told ? 1 : 0);
+        const bool replaced = result != text;
+        QCOMPARE(f.state.FileSaved, !replaced);
+        if (replaced) {
+            QCOMPARE(f.state.LastSearchPos, 0);
+            QCOMPARE(f.window.title(), QStringLiteral("Korvane (KVN) 2.2 #"));
+        }
+    }
+
+    // Pressing "Replace" again and again replaces every match in turn and
+    // never touches other text: the caret at the top after a replace is no
+    // match, so the next press finds one first.
+    void repeatedReplaceOnlyReplacesMatches()
+    {
+        Fixture f;
+        f.box.setText(QStringLiteral("keep x1 x2 keep"));
+        f.typeSearch(QStringLiteral("x"));
+        f.txtReplace.setText(QStringLiteral("YY"));
+        f.tickReplace(true);
+        for (int press = 0; press < 6; ++press)
+            f.search.cmdReplace_Click();
+        QCOMPARE(f.box.text(), QStringLiteral("keep YY1 YY2 keep"));
+        QCOMPARE(f.messages.calls.size(), 2); // nothing further below the top, twice
     }
 
     // The replace is a change of the text like any other: the status line
