@@ -81,16 +81,25 @@ bool CTextBoxEx::IsDirty() const
     return mtxtBox->isModified();
 }
 
+void CTextBoxEx::selectAll()
+{
+    mtxtBox->setSelectionStart(0);
+    mtxtBox->setSelectionLength(mtxtBox->length());
+}
+
+void CTextBoxEx::cutLine()
+{
+    const int line = GetLineFromChar(mtxtBox->selectionStart());
+    m_clipboard.setText(GetLine(line));
+    DelLine(line);
+}
+
 void CTextBoxEx::mtxtBox_KeyDown(int KeyCode, KeyModifiers Shift)
 {
     if (!mtxtBox || Shift != KeyModifiers(KeyModifier::Ctrl))
         return;
-    if (KeyCode == Keys::A) {
-        mtxtBox->setSelectionStart(0);
-        mtxtBox->setSelectionLength(mtxtBox->length());
-    } else if (KeyCode == Keys::Y) {
-        const int line = GetLineFromChar(mtxtBox->selectionStart());
-        m_clipboard.setText(GetLine(line));
-        DelLine(line);
-    }
+    if (KeyCode == Keys::A)
+        selectAll();
+    else if (KeyCode == Keys::Y)
+        cutLine();
 }

@@ -38,6 +38,11 @@ public:
     void setTextBox(TextBox *txtNewBox) { mtxtBox = txtNewBox; }
     TextBox *textBox() const { return mtxtBox; }
 
+    // Ctrl+A: the whole text becomes the selection.
+    void selectAll();
+    // Ctrl+Y: the caret's line goes to the clipboard and is emptied.
+    void cutLine();
+
     // Key-down in the bound box. The key is never swallowed.
     void mtxtBox_KeyDown(int KeyCode, KeyModifiers Shift);
 

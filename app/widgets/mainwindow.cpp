@@ -199,11 +199,23 @@ void MainWindow::buildControls()
         w->setGeometry(QtFormWindow::toPixels(entry.geometry));
         m_controls.insert(entry.key(), w);
     }
-    // Every shortcut of the menus reaches the window, not the editor.
+    // Every shortcut of the menus reaches the window, not the editor, and
+    // reaches it from every other box too, but for the editing keys an entry
+    // answers itself.
     QList<QKeySequence> shortcuts;
-    for (QAction *action : std::as_const(m_actions))
-        shortcuts.append(action->shortcut());
+    static const QStringList boxEditing = {QStringLiteral("mnuUndo"), QStringLiteral("mnuRedo"),
+                                           QStringLiteral("mnuCut"), QStringLiteral("mnuCopy"),
+                                           QStringLiteral("mnuPaste"), QStringLiteral("mnuSelectAll")};
+    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
+        shortcuts.append(it.value()->shortcut());
+        if (!it.value()->shortcut().isEmpty() && !boxEditing.contains(it.key()))
+            m_windowCommandKeys.insert(it.value()->shortcut());
+    }
     m_editor->releaseKeys(shortcuts);
+    for (QWidget *w : std::as_const(m_controls)) {
+        if (w != m_editor)
+            w->installEventFilter(this);
+    }
 }
 
 void MainWindow::connectEvents()
@@ -244,6 +256,23 @@ void MainWindow::connectEvents()
     onMenu("mnuReplace", [&form] { form.mnuReplace_Click(); });
     onMenu("mnuPrint", [&form] { form.printJob.mnuPrint_Click(); });
     onMenu("mnuFont(8)", [&form] { form.preferences.mnuFont_Click(); });
+    onMenu("mnuUndo", [this] { editCommand([](QLineEdit *l) { l->undo(); }, [](EditorWidget *e) { e->undo(); }); });
+    onMenu("mnuRedo", [this] { editCommand([](QLineEdit *l) { l->redo(); }, [](EditorWidget *e) { e->redo(); }); });
+    onMenu("mnuCut", [this] { editCommand([](QLineEdit *l) { l->cut(); }, [](EditorWidget *e) { e->cut(); }); });
+    onMenu("mnuCopy", [this] { editCommand([](QLineEdit *l) { l->copy(); }, [](EditorWidget *e) { e->copy(); }); });
+    onMenu("mnuPaste", [this] { editCommand([](QLineEdit *l) { l->paste(); }, [](EditorWidget *e) { e->paste(); }); });
+    onMenu("mnuSelectAll", [this, &form] {
+        editCommand([](QLineEdit *l) { l->selectAll(); }, [&form](EditorWidget *) { form.TextBoxEx.selectAll(); });
+    });
+    onMenu("mnuCutLine", [this, &form] {
+        if (!m_editor->isVisible())
+            return;
+        form.TextBoxEx.cutLine();
+        m_editor->settleChange();
+    });
+    onMenu("mnuZoomIn", [this] { m_editor->zoomIn(); });
+    onMenu("mnuZoomOut", [this] { m_editor->zoomOut(); });
+    onMenu("mnuZoomReset", [this] { m_editor->zoomTo(0); });
     onMenu("mnuColor", [&form] { form.preferences.mnuColor_Click(); });
     // Qt ticks a checkable item before it reports the click; the handlers
     // decide the tick themselves, so Qt's is taken back first.
@@ -273,8 +302,6 @@ void MainWindow::connectEvents()
             [&form] { form.textSearch.txtSearch_KeyPress(Keys::Enter); });
     connect(widget<QLineEdit>("txtReplace"), &QLineEdit::returnPressed, this,
             [&form] { form.textSearch.txtReplace_KeyPress(Keys::Enter); });
-    widget<QLabel>("lblSearch")->installEventFilter(this);
-    widget<QLabel>("lblFilename")->installEventFilter(this);
     onClick("cmdCompile", [&form] { form.compileRequest.cmdCompile_Click(); });
     onClick("cmdFind", [&form] { form.optionList.cmdFind_Click(); });
     onClick("cmdFindNext", [&form] { form.optionList.cmdFindNext_Click(); });
@@ -295,8 +322,38 @@ void MainWindow::connectEvents()
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::commitData);
 }
 
+void MainWindow::editCommand(const std::function<void(QLineEdit *)> &onEntry,
+                             const std::function<void(EditorWidget *)> &onEditor)
+{
+    // The command works on the entry that has the keyboard, else on the
+    // editor while the Main panel shows it; the hidden editor is left alone.
+    auto *entry = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    if (entry && isAncestorOf(entry)) {
+        onEntry(entry);
+        return;
+    }
+    if (!m_editor->isVisible())
+        return;
+    onEditor(m_editor);
+    m_editor->settleChange();
+}
+
+bool MainWindow::isWindowCommandKey(const QKeyEvent *event) const
+{
+    const QKeySequence pressed(QKeyCombination(event->modifiers() & ~Qt::KeypadModifier, Qt::Key(event->key())));
+    return m_windowCommandKeys.contains(pressed);
+}
+
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    // The entries, the list and the buttons claim some keys for themselves
+    // (an entry takes Ctrl+E to go to its end); the keys of the window's
+    // commands reach the commands from every box. Editing keys stay with
+    // the box, whose own undo, cut, copy and paste are those of the menu.
+    if (event->type() == QEvent::ShortcutOverride && isWindowCommandKey(static_cast<QKeyEvent *>(event))) {
+        event->ignore();
+        return true;
+    }
     if (event->type() == QEvent::MouseButtonDblClick) {
         if (watched == control(QStringLiteral("lblSearch")))
             m_form->textSearch.lblSearch_DblClick();

@@ -20,14 +20,19 @@
 #include "platform/qt/scintillatextbox.h"
 
 #include <QHash>
+#include <QKeySequence>
+#include <QSet>
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 class EditorWidget;
 class QAction;
 class QGroupBox;
+class QKeyEvent;
+class QLineEdit;
 class QSessionManager;
 
 // The main window: builds the menus and controls from the catalogue, names
@@ -59,6 +64,9 @@ private:
     void connectEvents();
     void centreOnScreen();
     void commitData(QSessionManager &manager);
+    void editCommand(const std::function<void(QLineEdit *)> &onEntry,
+                     const std::function<void(EditorWidget *)> &onEditor);
+    bool isWindowCommandKey(const QKeyEvent *event) const;
     // The named control or menu item, which must exist: a name the catalogue
     // does not know is a slip in this file, stopped at once.
     template<typename Widget>
@@ -79,6 +87,7 @@ private:
 
     QHash<QString, QWidget *> m_controls;
     QHash<QString, QAction *> m_actions;
+    QSet<QKeySequence> m_windowCommandKeys;
     QWidget *m_client = nullptr;
     EditorWidget *m_editor = nullptr;
     std::unique_ptr<QtFormWindow> m_frame;

@@ -5,6 +5,7 @@
 #include <Qsci/qscicommandset.h>
 #include <Qsci/qscilexercpp.h>
 
+#include <QColor>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
@@ -26,7 +27,21 @@ EditorWidget::EditorWidget(QWidget *parent)
     setMarginLineNumbers(0, true);
     setMarginWidth(1, 0);
     setTabWidth(8);
-    setCaretLineVisible(false);
+    // The comforts of a code editor: the caret's line faintly marked, the
+    // partner of a brace at the caret lit (an unmatched one in red), and a
+    // new line indented as the one before it.
+    setCaretLineVisible(true);
+    setCaretLineBackgroundColor(QColor(0xEE, 0xF3, 0xFC));
+    setBraceMatching(SloppyBraceMatch);
+    setMatchedBraceBackgroundColor(QColor(0xC8, 0xE6, 0xC9));
+    setMatchedBraceForegroundColor(Qt::black);
+    setUnmatchedBraceBackgroundColor(QColor(0xFF, 0xCD, 0xD2));
+    setUnmatchedBraceForegroundColor(QColor(0xB7, 0x1C, 0x1C));
+    connect(this, &QsciScintillaBase::SCN_CHARADDED, this, &EditorWidget::indentNewLine);
+    connect(this, &QsciScintillaBase::SCN_ZOOM, this, [this] {
+        m_marginDigits = 0;
+        updateMarginWidth();
+    });
     // Every edit is seen through Scintilla's save point, not its per-edit
     // notifications: QScintilla's handling of those walks the document from
     // the top on each edit, a quarter of a second per key near the end of a
@@ -147,6 +162,30 @@ bool EditorWidget::viewportEvent(QEvent *event)
     const bool handled = QsciScintilla::viewportEvent(event);
     settleChange();
     return handled;
+}
+
+void EditorWidget::indentNewLine(int character)
+{
+    if (character != '\n')
+        return;
+    // The new line starts with exactly the blanks the line before starts
+    // with, tabs and spaces as they are.
+    const long caret = SendScintilla(SCI_GETCURRENTPOS);
+    const long line = SendScintilla(SCI_LINEFROMPOSITION, caret);
+    if (line < 1 || caret != SendScintilla(SCI_POSITIONFROMLINE, line))
+        return;
+    const long previous = SendScintilla(SCI_POSITIONFROMLINE, line - 1);
+    const long previousEnd = SendScintilla(SCI_GETLINEENDPOSITION, line - 1);
+    QByteArray blanks;
+    for (long pos = previous; pos < previousEnd; ++pos) {
+        const char c = char(SendScintilla(SCI_GETCHARAT, pos));
+        if (c != ' ' && c != '\t')
+            break;
+        blanks += c;
+    }
+    if (blanks.isEmpty())
+        return;
+    SendScintilla(SCI_ADDTEXT, blanks.size(), blanks.constData());
 }
 
 void EditorWidget::markUnchanged()

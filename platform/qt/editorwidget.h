@@ -5,8 +5,8 @@
 #include <QSet>
 
 // The editor box: Scintilla set up for the editor's line model (UTF-8 text,
-// CR LF line ends, no wrapping), the C/C++ colouring and a line-number
-// margin. It reports key and mouse presses so that the window can refresh
+// CR LF line ends, no wrapping), the C/C++ colouring, a line-number margin,
+// brace matching, a marked caret line and a new line's indentation. It reports key and mouse presses so that the window can refresh
 // its status line, and gives up the keys the window's menus use.
 class EditorWidget : public QsciScintilla
 {
@@ -66,6 +66,7 @@ protected:
 private:
     void updateMarginWidth();
     void textLeftSavePoint();
+    void indentNewLine(int character);
 
     int m_marginDigits = 0;
     bool m_changed = false;

@@ -197,6 +197,33 @@ private slots:
         QVERIFY(f.messages.calls.isEmpty());
     }
 
+    // A path relative to the start-up folder names the same file everywhere:
+    // the label, the compile paths and Save As's "is it the same file?".
+    void aRelativeCommandLinePathIsMadeWhole_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("bare name") << QStringLiteral("rel.cpp") << QStringLiteral("/home/user/project/rel.cpp");
+        QTest::newRow("dot slash before a dash") << QStringLiteral("./-name.cpp")
+                                                 << QStringLiteral("/home/user/project/-name.cpp");
+        QTest::newRow("parent folder") << QStringLiteral("../up.c") << QStringLiteral("/home/user/up.c");
+        QTest::newRow("sub folder") << QStringLiteral("src//m.cpp") << QStringLiteral("/home/user/project/src/m.cpp");
+    }
+
+    void aRelativeCommandLinePathIsMadeWhole()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, path);
+        Fixture f;
+        f.files.files.insert(path, QByteArray("int x;\n"));
+        f.load(argument);
+        QCOMPARE(f.Text1.text(), QStringLiteral("int x;\r\n"));
+        QCOMPARE(f.lblFilename.caption(), path);
+        QCOMPARE(f.form.state.currFilename, path);
+        QCOMPARE(f.form.compile.srcfile, path);
+        QVERIFY(f.form.compile.newpath.startsWith(QLatin1Char('/')));
+    }
+
     void anUnreadableCommandLineFileStartsWithTheTemplate()
     {
         Fixture f;

@@ -1,0 +1,458 @@
+#include "app/widgets/mainwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <Qsci/qsciscintilla.h>
+
+namespace {
+
+// Answers every modal dialog that comes up while it lives, as a user would,
+// and remembers which ones came.
+class DialogAnswerer : public QObject
+{
+public:
+    QStringList seen;                 // window titles, in order
+    QStringList promptAnswers;        // typed into input prompts, in turn
+    QMessageBox::StandardButton boxAnswer = QMessageBox::Cancel;
+    std::function<void(QFileDialog *)> onFileDialog = [](QFileDialog *d) { d->reject(); };
+
+    DialogAnswerer()
+    {
+        connect(&m_poll, &QTimer::timeout, this, &DialogAnswerer::answer);
+        m_poll.start(10);
+    }
+
+private:
+    void answer()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        seen.append(modal->windowTitle());
+        if (auto *prompt = qobject_cast<QInputDialog *>(modal)) {
+            prompt->setTextValue(promptAnswers.isEmpty() ? QString() : promptAnswers.takeFirst());
+            prompt->accept();
+        } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            QAbstractButton *button = box->button(boxAnswer);
+            (button ? button : box->buttons().constFirst())->click();
+        } else if (auto *files = qobject_cast<QFileDialog *>(modal)) {
+            onFileDialog(files);
+        }
+    }
+
+    QTimer m_poll;
+};
+
+} // namespace
+
+// Keys, clicks and focus reach the real window as a desktop delivers them:
+// a key's press and release each go to the widget that has the keyboard at
+// that moment, the event loop runs between them, and a click lands at the
+// pixel where the control is drawn.
+class TestMainWindowInput : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_workDir;
+    std::unique_ptr<MainWindow> m_window;
+
+    template<typename T>
+    T *find(const char *name)
+    {
+        return m_window->findChild<T *>(QString::fromUtf8(name));
+    }
+    QsciScintilla *editor() { return find<QsciScintilla>("Text1"); }
+    MainForm &form() { return m_window->form(); }
+
+    static void settle() { QCoreApplication::processEvents(); }
+
+    // One key as a desktop delivers it: the press to the focus widget, the
+    // event loop, then the release to whatever has the focus now.
+    void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyPress(keyboardOwner(), k, modifiers);
+        settle();
+        QTest::keyRelease(keyboardOwner(), k, modifiers);
+        settle();
+    }
+
+    // The widget with the keyboard, or the window when a dialog just closed.
+    QWidget *keyboardOwner()
+    {
+        QWidget *focus = QApplication::focusWidget();
+        return focus ? focus : m_window.get();
+    }
+
+    void type(const QString &text)
+    {
+        for (const QChar c : text) {
+            QTest::keyClick(keyboardOwner(), c.toLatin1());
+            settle();
+        }
+    }
+
+    void click(const char *button)
+    {
+        QTest::mouseClick(find<QPushButton>(button), Qt::LeftButton);
+        settle();
+    }
+
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(QDir::current().filePath(name));
+        if (!file.open(QIODevice::WriteOnly))
+            return {};
+        file.write(bytes);
+        return file.fileName();
+    }
+
+    static QByteArray readFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void openGiven(const QString &path)
+    {
+        QString p = path;
+        QVERIFY(form().document.OpenSourceFile(Document::OpenMode::LoadGiven, p, {}));
+        editor()->setFocus();
+        settle();
+    }
+
+    // Saves through Ctrl+S without the "File saved." box.
+    void saveWithKeys()
+    {
+        m_window->menuAction(QStringLiteral("mnuFileSaved"))->setChecked(false);
+        key(Qt::Key_S, Qt::ControlModifier);
+    }
+
+    // The centre of a list row's check box, where the style draws it.
+    static QPoint checkBoxCentre(QListWidget *list, int row)
+    {
+        QListWidgetItem *item = list->item(row);
+        list->scrollToItem(item);
+        QStyleOptionViewItem option;
+        option.initFrom(list->viewport());
+        option.rect = list->visualItemRect(item);
+        option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+        option.text = item->text();
+        option.checkState = item->checkState();
+        return list->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, list).center();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_workDir.isValid());
+        QDir::setCurrent(m_workDir.path());
+    }
+
+    void init()
+    {
+        m_window = std::make_unique<MainWindow>(QString());
+        m_window->show();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QTRY_VERIFY(editor()->hasFocus());
+    }
+
+    void cleanup() { m_window.reset(); }
+
+    // Ctrl+Y and the typing after it never leave a lone CR in the file.
+    void cutLineThenTypeKeepsLineEnds_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("gotoLine");
+        QTest::addColumn<int>("rights");
+        QTest::addColumn<QByteArray>("saved");
+        QTest::newRow("caret inside an indented line")
+            << QByteArray("int main() {\n  return 0;\n}\n") << QStringLiteral("2") << 4
+            << QByteArray("int main() {\nx\n}\n");
+        QTest::newRow("caret after a tab, CR LF file")
+            << QByteArray("{\r\n\tint a;\r\n}\r\n") << QStringLiteral("2") << 1 << QByteArray("{\r\nx\r\n}\r\n");
+        QTest::newRow("caret at the end of the line")
+            << QByteArray("a\nbcd\ne\n") << QStringLiteral("2") << 3 << QByteArray("a\nx\ne\n");
+    }
+
+    void cutLineThenTypeKeepsLineEnds()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, gotoLine);
+        QFETCH(int, rights);
+        QFETCH(QByteArray, saved);
+        const QString path = writeFile(QStringLiteral("cut.cpp"), file);
+        openGiven(path);
+        auto *gotoBox = find<QLineEdit>("txtGotoLine");
+        gotoBox->setFocus();
+        gotoBox->selectAll();
+        type(gotoLine);
+        key(Qt::Key_Return);
+        QVERIFY(editor()->hasFocus());
+        for (int i = 0; i < rights; ++i)
+            key(Qt::Key_Right);
+        key(Qt::Key_Y, Qt::ControlModifier);
+        type(QStringLiteral("x"));
+        saveWithKeys();
+        QCOMPARE(readFile(path), saved);
+    }
+
+    // The template at start-up: Ctrl+Y on line 7, type, save.
+    void cutLineOnTheTemplate()
+    {
+        key(Qt::Key_Y, Qt::ControlModifier);
+        type(QStringLiteral("x"));
+        form().state.currFilename = QDir::current().filePath(QStringLiteral("template.cpp"));
+        saveWithKeys();
+        const QByteArray bytes = readFile(form().state.currFilename);
+        QVERIFY(bytes.contains("int main(void) {\nx\n\tsystem"));
+        QVERIFY(!bytes.contains('\r'));
+    }
+
+    // Every edit that can touch line ends keeps one kind in the file.
+    void editingCommandsKeepOneKindOfLineEnd_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("LF") << QByteArray("one\ntwo\nthree\n");
+        QTest::newRow("CR LF") << QByteArray("one\r\ntwo\r\nthree\r\n");
+    }
+
+    void editingCommandsKeepOneKindOfLineEnd()
+    {
+        QFETCH(QByteArray, file);
+        const QByteArray ending = file.contains('\r') ? QByteArray("\r\n") : QByteArray("\n");
+        const QString path = writeFile(QStringLiteral("ends.cpp"), file);
+        openGiven(path);
+        QApplication::clipboard()->setText(QStringLiteral("p1\np2\rp3\r\n"));
+        key(Qt::Key_Down);
+        key(Qt::Key_End);
+        key(Qt::Key_V, Qt::ControlModifier); // paste of mixed line ends
+        key(Qt::Key_Return);
+        key(Qt::Key_Y, Qt::ControlModifier);
+        key(Qt::Key_Z, Qt::ControlModifier);
+        key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        key(Qt::Key_Up);
+        key(Qt::Key_Y, Qt::ControlModifier);
+        type(QStringLiteral("y"));
+        saveWithKeys();
+        QByteArray bytes = readFile(path);
+        QVERIFY2(!bytes.isEmpty(), "nothing saved");
+        bytes.replace(ending, "");
+        QVERIFY2(!bytes.contains('\r') && !bytes.contains('\n'), readFile(path).constData());
+    }
+
+    // The search goes on from where the typing left the caret, also for
+    // two keys in one turn of the event loop.
+    void searchStartsAfterTheTyping()
+    {
+        const QString path = writeFile(QStringLiteral("q.cpp"), QByteArray("int Q;\nQ"));
+        openGiven(path);
+        auto *search = find<QLineEdit>("txtSearch");
+        search->setFocus();
+        type(QStringLiteral("Q"));
+        editor()->setFocus();
+        key(Qt::Key_End, Qt::ControlModifier);
+        type(QStringLiteral("Q"));
+        const int typed = editor()->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS) - 1;
+        click("cmdNext"); // nothing after the caret
+        QCOMPARE(editor()->selectedText(), QString());
+        click("cmdPrev"); // the Q just typed
+        QCOMPARE(int(editor()->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART)), typed);
+        QCOMPARE(editor()->selectedText(), QStringLiteral("Q"));
+
+        editor()->setFocus();
+        key(Qt::Key_End, Qt::ControlModifier);
+        // Two keys and the click in one turn of the event loop, as a desktop
+        // may deliver them.
+        QTest::keyClicks(editor(), QStringLiteral("QQ"));
+        const int second = editor()->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS) - 1;
+        QCOMPARE(form().state.LastSearchPos, second + 1);
+        click("cmdPrev");
+        QCOMPARE(int(editor()->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART)), second);
+    }
+
+    // A click on the check box of a row that is not the current one works
+    // on that row: its value is asked for, and no other row's is touched.
+    void checkBoxClickWorksOnItsOwnRow()
+    {
+        m_window->menuAction(QStringLiteral("mnuCompile"))->trigger();
+        auto *list = find<QListWidget>("List1");
+        QTRY_VERIFY(list->hasFocus());
+        DialogAnswerer answers;
+        answers.promptAnswers = {QStringLiteral("/opt/lib"), QStringLiteral("-v -y")};
+
+        // Fresh start: the current row is the list's first (if any), not "-L".
+        QVERIFY(list->currentRow() != 9);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, checkBoxCentre(list, 9));
+        QTRY_COMPARE(answers.seen.size(), 1);
+        QCOMPARE(list->item(9)->checkState(), Qt::Checked);
+        QCOMPARE(form().compile.options.values[9], QStringLiteral("/opt/lib"));
+
+        // "extra options" ticked and current; then "-O1" is ticked by its box.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, checkBoxCentre(list, 8));
+        QTRY_COMPARE(answers.seen.size(), 2);
+        QCOMPARE(form().compile.options.values[8], QStringLiteral("-v -y"));
+        list->setCurrentRow(8);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, checkBoxCentre(list, 6));
+        QTest::qWait(50);
+        QCOMPARE(answers.seen.size(), 2); // "-O1" takes no value: nothing asked
+        QCOMPARE(list->item(6)->checkState(), Qt::Checked);
+        QCOMPARE(form().compile.options.ticks[6], QStringLiteral("1"));
+        QCOMPARE(form().compile.options.values[8], QStringLiteral("-v -y"));
+        QCOMPARE(list->currentRow(), 6);
+    }
+
+    // "Replace" only ever replaces a selected match of the search text.
+    void replaceTouchesOnlyMatches()
+    {
+        const QString path = writeFile(QStringLiteral("r.cpp"), QByteArray("top foo mid foo end\n"));
+        openGiven(path);
+        DialogAnswerer answers;
+        answers.boxAnswer = QMessageBox::Ok;
+        find<QLineEdit>("txtSearch")->setFocus();
+        type(QStringLiteral("foo"));
+        QTest::mouseClick(find<QCheckBox>("chkReplace"), Qt::LeftButton);
+        find<QLineEdit>("txtReplace")->setFocus();
+        type(QStringLiteral("X"));
+        click("cmdNext");
+        for (int press = 0; press < 4; ++press)
+            click("cmdReplace");
+        QCOMPARE(editor()->text(), QStringLiteral("top X mid X end\r\n"));
+        QTRY_COMPARE(answers.seen.size(), 1); // the last press: nothing left
+    }
+
+    // Unwritten text stays unsaved when the command after "No" does not
+    // replace it, so Exit still asks.
+    void declinedSaveThenCancelledOpenKeepsTheTextUnsaved()
+    {
+        type(QStringLiteral("x"));
+        DialogAnswerer answers;
+        answers.boxAnswer = QMessageBox::No;
+        key(Qt::Key_O, Qt::ControlModifier);
+        QTRY_COMPARE(answers.seen.size(), 2); // the save question, then the Open dialog
+        QVERIFY(editor()->text().contains(QLatin1Char('x')));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Korvane (KVN) 2.2 #"));
+        QVERIFY(!form().state.FileSaved);
+        answers.boxAnswer = QMessageBox::Cancel;
+        m_window->activateWindow(); // as the desktop does when a dialog closes
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        key(Qt::Key_T, Qt::ControlModifier);
+        QTRY_COMPARE(answers.seen.size(), 3);
+        QCOMPARE(answers.seen.last(), QStringLiteral("Would you like to save your file?"));
+        QVERIFY(m_window->isVisible());
+    }
+
+    // Enter in "Go to line" moves the caret; the key's release, which
+    // reaches the editor, leaves the go-to status alone.
+    void goToLineStatusSurvivesTheRelease()
+    {
+        auto *gotoBox = find<QLineEdit>("txtGotoLine");
+        gotoBox->setFocus();
+        gotoBox->selectAll();
+        type(QStringLiteral("3"));
+        key(Qt::Key_Return);
+        QVERIFY(editor()->hasFocus());
+        QCOMPARE(find<QLabel>("lblLine")->text(), QStringLiteral("Current line: 3 (out of 12 lines)"));
+        key(Qt::Key_Down);
+        QCOMPARE(find<QLabel>("lblLine")->text(), QStringLiteral("Current line: 4 out of 12 line(s)"));
+    }
+
+    // The window's commands answer their keys from every box, also those
+    // that take some Ctrl keys for themselves.
+    void windowKeysWorkFromEveryBox_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("editor") << QStringLiteral("Text1");
+        QTest::newRow("search") << QStringLiteral("txtSearch");
+        QTest::newRow("replace") << QStringLiteral("txtReplace");
+        QTest::newRow("go to line") << QStringLiteral("txtGotoLine");
+        QTest::newRow("option list") << QStringLiteral("List1");
+    }
+
+    void windowKeysWorkFromEveryBox()
+    {
+        QFETCH(QString, box);
+        if (box == QLatin1String("List1"))
+            m_window->menuAction(QStringLiteral("mnuCompile"))->trigger();
+        if (box == QLatin1String("txtReplace"))
+            QTest::mouseClick(find<QCheckBox>("chkReplace"), Qt::LeftButton);
+        QWidget *w = m_window->findChild<QWidget *>(box);
+        w->setFocus();
+        QTRY_VERIFY(w->hasFocus());
+        key(Qt::Key_E, Qt::ControlModifier);
+        QTRY_VERIFY(m_window->isMaximized());
+        key(Qt::Key_R, Qt::ControlModifier);
+        QTRY_VERIFY(!m_window->isMaximized());
+        // Ctrl+Y, which some desktops give an entry as its redo, cuts the
+        // editor's line; on the Compile panel the hidden editor is left alone.
+        QApplication::clipboard()->setText(QStringLiteral("before"));
+        key(Qt::Key_Y, Qt::ControlModifier);
+        const bool mainPanel = box != QLatin1String("List1");
+        QCOMPARE(editor()->text(6), mainPanel ? QStringLiteral("\r\n") : QStringLiteral("\t\r\n"));
+        QCOMPARE(QApplication::clipboard()->text(), mainPanel ? QStringLiteral("\t") : QStringLiteral("before"));
+        // Editing keys stay with an entry: Ctrl+A selects its own text.
+        if (auto *entry = qobject_cast<QLineEdit *>(w)) {
+            entry->setText(QStringLiteral("abc"));
+            key(Qt::Key_A, Qt::ControlModifier);
+            QCOMPARE(entry->selectedText(), QStringLiteral("abc"));
+            QCOMPARE(editor()->selectedText(), QString());
+        }
+    }
+
+    // Save As with a bare name adds the extension of the filter chosen.
+    void saveAsAddsTheChosenFilterExtension()
+    {
+        DialogAnswerer answers;
+        answers.boxAnswer = QMessageBox::Ok;
+        answers.onFileDialog = [](QFileDialog *dialog) {
+            dialog->selectNameFilter(dialog->nameFilters().at(1)); // C Source files
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("hello"));
+            static_cast<QDialog *>(dialog)->accept();
+        };
+        key(Qt::Key_F12);
+        QTRY_COMPARE(form().state.currFilename, QDir::current().filePath(QStringLiteral("hello.c")));
+        QVERIFY(QFile::exists(QDir::current().filePath(QStringLiteral("hello.c"))));
+        QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("hello"))));
+    }
+
+    // The comforts: a new line keeps the indentation of the one before, the
+    // Edit menu's keys undo and redo, and zoom.
+    void editorComforts()
+    {
+        const QString path = writeFile(QStringLiteral("c.cpp"), QByteArray("x\n"));
+        openGiven(path);
+        key(Qt::Key_End, Qt::ControlModifier);
+        type(QStringLiteral("\t  a"));
+        key(Qt::Key_Return);
+        type(QStringLiteral("b"));
+        QCOMPARE(editor()->text(), QStringLiteral("x\r\n\t  a\r\n\t  b"));
+        key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(editor()->text(), QStringLiteral("x\r\n\t  a\r\n\t  "));
+        key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(editor()->text(), QStringLiteral("x\r\n\t  a\r\n\t  b"));
+        const long zoom = editor()->SendScintilla(QsciScintillaBase::SCI_GETZOOM);
+        m_window->menuAction(QStringLiteral("mnuZoomIn"))->trigger();
+        QCOMPARE(editor()->SendScintilla(QsciScintillaBase::SCI_GETZOOM), zoom + 1);
+        key(Qt::Key_0, Qt::ControlModifier);
+        QCOMPARE(editor()->SendScintilla(QsciScintillaBase::SCI_GETZOOM), 0L);
+    }
+};
+
+QTEST_MAIN(TestMainWindowInput)
+#include "tst_mainwindowinput.moc"
