@@ -354,6 +354,20 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         event->ignore();
         return true;
     }
+    // "&Edit value" and the Edit menu share Alt+E; while the Compile panel
+    // shows, the key is the button's, as it always was.
+    if ((event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)
+        && control(controlKey(QStringLiteral("fraMain"), 1))->isVisible()) {
+        auto *button = widget<QPushButton>("Command1");
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (QKeySequence(key->keyCombination()) == QKeySequence::mnemonic(button->text())) {
+            if (event->type() == QEvent::ShortcutOverride)
+                event->accept();
+            else
+                button->animateClick();
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonDblClick) {
         if (watched == control(QStringLiteral("lblSearch")))
             m_form->textSearch.lblSearch_DblClick();

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStyle>
@@ -429,6 +431,44 @@ private slots:
         QTRY_COMPARE(form().state.currFilename, QDir::current().filePath(QStringLiteral("hello.c")));
         QVERIFY(QFile::exists(QDir::current().filePath(QStringLiteral("hello.c"))));
         QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("hello"))));
+    }
+
+    // The Edit menu lies between the menus the window always had, and shows
+    // the key of every editing command. Alt+E opens it on the Main panel and
+    // stays "&Edit value"'s on the Compile panel.
+    void editMenuShowsTheEditingKeys()
+    {
+        QStringList bar;
+        for (QAction *a : m_window->menuBar()->actions())
+            bar.append(a->text());
+        const QString spacer = QStringLiteral("     ");
+        QCOMPARE(bar, (QStringList{QStringLiteral("&Window"), spacer, QStringLiteral("&File"), QStringLiteral("&Edit"),
+                                   QStringLiteral("&Search"), QStringLiteral("&Options"), spacer,
+                                   QStringLiteral("&Main"), QStringLiteral("&Compile")}));
+        QStringList items;
+        for (QAction *a : m_window->menuAction(QStringLiteral("mnuEdit"))->menu()->actions())
+            items.append(a->text() + QLatin1Char(' ') + a->shortcut().toString(QKeySequence::PortableText));
+        QCOMPARE(items, (QStringList{QStringLiteral("&Undo Ctrl+Z"), QStringLiteral("&Redo Ctrl+Shift+Z"),
+                                     QStringLiteral("Cu&t Ctrl+X"), QStringLiteral("&Copy Ctrl+C"),
+                                     QStringLiteral("&Paste Ctrl+V"), QStringLiteral("Select &All Ctrl+A"),
+                                     QStringLiteral("Cut &Line Ctrl+Y"), QStringLiteral("Zoom &In Ctrl++"),
+                                     QStringLiteral("Zoom &Out Ctrl+-"), QStringLiteral("&Normal Size Ctrl+0")}));
+
+        key(Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(QApplication::activePopupWidget(), m_window->menuAction(QStringLiteral("mnuEdit"))->menu());
+        QApplication::activePopupWidget()->close();
+        settle();
+
+        m_window->menuAction(QStringLiteral("mnuCompile"))->trigger();
+        auto *list = find<QListWidget>("List1");
+        QTRY_VERIFY(list->hasFocus());
+        list->setCurrentRow(10);
+        form().compile.options.values[10] = QStringLiteral("/usr/include/x");
+        DialogAnswerer answers;
+        answers.promptAnswers = {QStringLiteral("/opt/include")};
+        key(Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(answers.seen, QStringList{QStringLiteral("User input required.")});
+        QCOMPARE(form().compile.options.values[10], QStringLiteral("/opt/include"));
     }
 
     // The comforts: a new line keeps the indentation of the one before, the
