@@ -3,6 +3,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -97,19 +98,27 @@ QByteArray withLineEnds(const QByteArray &bytes, const TextFormat &format)
     QByteArray out;
     out.reserve(bytes.size() + (format.lineEnding == TextFormat::LineEnding::CrLf ? bytes.size() / 64 + 2 : 2));
     const char *in = bytes.constData();
-    const qsizetype size = bytes.size();
-    qsizetype runStart = 0;
-    for (qsizetype i = 0; i < size; ++i) {
-        const char c = in[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        out.append(in + runStart, i - runStart);
+    const char *const end = in + bytes.size();
+    // The next CR and the next LF are each found with memchr, which is many
+    // times quicker than a byte loop over a large file.
+    const auto next = [end](const char *from, char c) {
+        const void *found = from < end ? std::memchr(from, c, size_t(end - from)) : nullptr;
+        return found ? static_cast<const char *>(found) : end;
+    };
+    const char *cr = next(in, '\r');
+    const char *lf = next(in, '\n');
+    const char *runStart = in;
+    while (cr != end || lf != end) {
+        const char *at = std::min(cr, lf);
+        out.append(runStart, at - runStart);
         out.append(ending);
-        if (c == '\r' && i + 1 < size && in[i + 1] == '\n')
-            ++i;
-        runStart = i + 1;
+        runStart = (at == cr && lf != end && lf == cr + 1) ? cr + 2 : at + 1;
+        if (cr < runStart)
+            cr = next(runStart, '\r');
+        if (lf < runStart)
+            lf = next(runStart, '\n');
     }
-    out.append(in + runStart, size - runStart);
+    out.append(runStart, end - runStart);
     if (format.finalLineEnd && !out.isEmpty() && !out.endsWith(ending))
         out += ending;
     return out;

@@ -261,6 +261,7 @@ private slots:
                                                   << TextFormat{.lineEnding = LineEnding::CrLf} << bytes("a\r\nb\r\n");
         QTest::newRow("stray CR in a CR LF file") << QStringLiteral("a\rb")
                                                   << TextFormat{.lineEnding = LineEnding::CrLf} << bytes("a\r\nb\r\n");
+        QTest::newRow("stray CR at the very end") << QStringLiteral("a\r") << TextFormat{} << bytes("a\n");
         QTest::newRow("stray LF in a CR file") << QStringLiteral("a\nb\r\n") << TextFormat{.lineEnding = LineEnding::Cr}
                                                << bytes("a\rb\r");
         QTest::newRow("latin-1 file gets one")
