@@ -25,7 +25,7 @@ MainForm::MainForm(MainServices services, MainControls controls)
     , settingsFile(services.files, services.messages)
     , runWindow(controls.run, {services.files, services.messages, services.dialogs, services.clipboard, services.process})
     , postCompile(controls.Timer1, controls.mnuDelete, runWindow, {services.messages, services.files, services.terminal})
-    , compileRequest({state, document, compile, controls.List1, controls.window, runWindow, services.messages})
+    , compileRequest({document, compile, controls.List1, controls.window, runWindow, services.messages})
     , textSearch(state, {controls.Text1, controls.txtSearch, controls.txtReplace, controls.chkReplace, controls.cmdReplace},
                  caretStatus, services.messages)
     , printJob(controls.Text1, services.printer, services.messages)
@@ -181,25 +181,9 @@ void MainForm::mnuRestore_Click()
     m_controls.window.setOuterSize(MainCatalogue::minimumSize);
 }
 
-bool MainForm::offerToSave()
-{
-    if (state.FileSaved)
-        return true;
-    switch (m_services.messages.show(Document::savePromptText(), Document::savePromptText(),
-                                     Buttons::YesNoCancel, Icon::Information)) {
-    case Reply::Yes:
-        document.mnuSave_Click();
-        return !state.GoCancel;
-    case Reply::No:
-        return true;
-    default:
-        return false;
-    }
-}
-
 void MainForm::mnuExit_Click()
 {
-    if (!offerToSave())
+    if (!document.offerToSave())
         return;
     if (runWindow.isRunning())
         m_services.process.stop();
@@ -219,7 +203,7 @@ bool MainForm::closeRequested(bool sessionEnding)
 {
     if (!sessionEnding)
         return false;
-    if (!offerToSave())
+    if (!document.offerToSave())
         return false;
     Form_Unload();
     return true;

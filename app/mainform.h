@@ -138,8 +138,6 @@ public:
 private:
     void showPanel(int index);
     void applySettings(const Settings &settings);
-    // Asks to save unsaved work; false when the user chose to stay.
-    bool offerToSave();
 
     // A document named on the command line, or the template when there is
     // none or it cannot be opened.

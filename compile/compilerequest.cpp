@@ -9,35 +9,15 @@ QString CompileRequest::configPrefix(const QString &configf)
 
 void CompileRequest::cmdCompile_Click()
 {
-    compile(Prompt::Ask);
-}
-
-void CompileRequest::compile(Prompt prompt)
-{
     RunWindow &run = m_parts.runWindow;
     if (run.isRunning()) {
         m_parts.messages.show(QStringLiteral("A compile is already running. Wait for it to end, or stop it in the run window."),
                               QStringLiteral("Compile running"), Buttons::Ok, Icon::Information);
         return;
     }
-    EditorState &editor = m_parts.editor;
-    if (!editor.FileSaved && prompt == Prompt::Ask) {
-        const QString ask = Document::savePromptText();
-        switch (m_parts.messages.show(ask, ask, Buttons::YesNoCancel, Icon::Information)) {
-        case Reply::Yes:
-            m_parts.document.mnuSave_Click();
-            if (!editor.GoCancel)
-                compile(Prompt::Ask);
-            return;
-        case Reply::No:
-            // The file as last written is compiled; the text in the editor
-            // was not written, so it still counts as unsaved.
-            compile(Prompt::Skip);
-            return;
-        default:
-            return;
-        }
-    }
+    // After No the file as last written is compiled.
+    if (!m_parts.document.offerToSave())
+        return;
 
     const CompileState &c = m_parts.compile;
     RunRequest &r = run.request;

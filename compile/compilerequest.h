@@ -4,7 +4,6 @@
 #include "optionlist.h"
 
 #include "editor/document.h"
-#include "editor/editorstate.h"
 #include "platform/controls.h"
 #include "platform/formwindow.h"
 #include "platform/messages.h"
@@ -18,7 +17,6 @@ class CompileRequest
 public:
     struct Parts
     {
-        EditorState &editor;
         Document &document;
         CompileState &compile;
         const CheckList &List1;
@@ -40,8 +38,6 @@ public:
     static QString configPrefix(const QString &configf);
 
 private:
-    enum class Prompt { Ask, Skip };
-    void compile(Prompt prompt);
     void placeRunWindow();
 
     Parts m_parts;

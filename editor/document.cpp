@@ -25,19 +25,20 @@ QString Document::saveFilter()
     return QStringLiteral("C++ Source files|*.cpp|C Source files|*.c|C/C++ Header files|*.h|Text Files|*.txt|All Files|*.*");
 }
 
-void Document::askToSaveThen(void (Document::*command)(Prompt))
+bool Document::offerToSave()
 {
+    if (m_state.FileSaved)
+        return true;
     switch (m_services.messages.show(savePromptText(), savePromptText(), Buttons::YesNoCancel, Icon::Information)) {
     case Reply::Yes:
         mnuSave_Click();
-        if (!m_state.GoCancel)
-            (this->*command)(Prompt::Ask);
-        break;
+        return !m_state.GoCancel;
     case Reply::No:
-        (this->*command)(Prompt::Skip);
-        break;
+        // Nothing is written, so the text still counts as unsaved until the
+        // command that asked replaces it.
+        return true;
     default:
-        break;
+        return false;
     }
 }
 
@@ -49,17 +50,8 @@ void Document::showSaved()
 
 void Document::mnuNew_Click()
 {
-    newDocument(Prompt::Ask);
-}
-
-void Document::newDocument(Prompt prompt)
-{
-    if (m_state.JustNew)
+    if (m_state.JustNew || !offerToSave())
         return;
-    if (!m_state.FileSaved && prompt == Prompt::Ask) {
-        askToSaveThen(&Document::newDocument);
-        return;
-    }
     m_services.sourceLink.documentIsNew();
 
     // The template passes through "temp_kvn" in the working folder. A folder
@@ -89,15 +81,8 @@ void Document::newDocument(Prompt prompt)
 
 void Document::mnuOpen_Click()
 {
-    open(Prompt::Ask);
-}
-
-void Document::open(Prompt prompt)
-{
-    if (!m_state.FileSaved && prompt == Prompt::Ask) {
-        askToSaveThen(&Document::open);
+    if (!offerToSave())
         return;
-    }
     if (m_state.fileopened.isEmpty()) {
         QString path;
         OpenSourceFile(OpenMode::PickAndLoad, path, openFilter());

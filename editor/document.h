@@ -42,6 +42,13 @@ public:
     // whether it succeeded.
     bool OpenSourceFile(OpenMode mode, QString &path, const QString &filter);
 
+    // Asks whether to save unsaved text before a command replaces it or the
+    // program ends. True to go on: nothing was unsaved, Yes and the save
+    // completed, or No. No writes nothing, and the text counts as saved only
+    // once the command replaced it (a cancelled Open leaves it unsaved).
+    // False for Cancel or a save that did not complete.
+    bool offerToSave();
+
     // The file label's colours and the window title for the saved state.
     void showSaved();
 
@@ -56,15 +63,6 @@ public:
     static constexpr qint64 largestFileBytes = 1024 * 1024 * 1024;
 
 private:
-    enum class Prompt { Ask, Skip };
-    // Asks to save unsaved work; Yes saves and the asking command runs again,
-    // No runs it without asking again. The work counts as saved only once it
-    // was written or the command replaced it: a command that ends without
-    // replacing the document (a cancelled Open) leaves it unsaved. Cancel
-    // leaves everything as it is.
-    void askToSaveThen(void (Document::*command)(Prompt));
-    void newDocument(Prompt prompt);
-    void open(Prompt prompt);
     // Reads, checks and shows a file; false with the user told why when it
     // could not be loaded or the user declined.
     bool load(const QString &path);

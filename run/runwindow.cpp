@@ -143,10 +143,10 @@ void RunWindow::cmdSave_Click()
     const std::optional<FileDialogs::SavePick> pick = m_services.dialogs.saveFile(filter, 1);
     if (!pick)
         return;
-    const std::optional<QString> chosen = withFilterExtension(pick->path, filter, pick->filterIndex);
-    if (m_services.files.exists(*chosen)
+    const QString chosen = withFilterExtension(pick->path, filter, pick->filterIndex);
+    if (m_services.files.exists(chosen)
         && m_services.messages.show(
-               QStringLiteral("File exists! Do you want to continue saving the text under this filename: %1 ?").arg(*chosen),
+               QStringLiteral("File exists! Do you want to continue saving the text under this filename: %1 ?").arg(chosen),
                QStringLiteral("File Exists!"), Buttons::YesNo, Icon::Exclamation)
                != Reply::Yes) {
         cmdSave_Click();
@@ -155,10 +155,10 @@ void RunWindow::cmdSave_Click()
     QString text = m_controls.Text1.text();
     text.replace(crlf, QStringLiteral("\n"));
     text.replace(QLatin1Char('\n'), crlf);
-    const FileSystem::WriteResult written = m_services.files.write(*chosen, (text + crlf).toUtf8());
+    const FileSystem::WriteResult written = m_services.files.write(chosen, (text + crlf).toUtf8());
     if (!written.ok) {
         // A save that did not happen is said so, not passed over in silence.
-        m_services.messages.show(QStringLiteral("KVN could not save %1:\r%2.").arg(*chosen, written.error),
+        m_services.messages.show(QStringLiteral("KVN could not save %1:\r%2.").arg(chosen, written.error),
                                  QStringLiteral("File not saved"), Buttons::Ok, Icon::Critical);
         return;
     }

@@ -25,7 +25,7 @@ private:
         EditorControls controls{mainWindow, box, lblFilename, lblLine, txtGotoLine};
         CaretStatus status{editor, controls, ex};
         Document document{editor, controls, ex, {files, messages, dialogs, panel.locations}, mnuFileSaved};
-        CompileRequest request{{editor, document, panel.compile, panel.List1, mainWindow, run, messages}};
+        CompileRequest request{{document, panel.compile, panel.List1, mainWindow, run, messages}};
 
         Fixture()
         {
