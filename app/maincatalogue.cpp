@@ -88,6 +88,8 @@ QList<MenuSpec> buildMenus()
         {s("mnuS"), -1, {}, s("&Search"), {}},
         {s("mnuSearch"), -1, s("mnuS"), s("&Search"), s("Ctrl+F")},
         {s("mnuReplace"), -1, s("mnuS"), s("&Replace"), s("Ctrl+H")},
+        {s("mnuNextDiag"), -1, s("mnuS"), s("&Next Diagnostic"), s("F8")},
+        {s("mnuPrevDiag"), -1, s("mnuS"), s("&Previous Diagnostic"), s("Shift+F8")},
         {s("mnuSettings"), -1, {}, s("&Options"), {}},
         {compileOptions, -1, s("mnuSettings"), s("&Compile"), {}},
         {s("mnuCompileOpt"), 0, compileOptions, s("&Compiler Location"), s("F2")},

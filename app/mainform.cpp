@@ -26,6 +26,13 @@ MainForm::MainForm(MainServices services, MainControls controls)
     , runWindow(controls.run, {services.files, services.messages, services.dialogs, services.clipboard, services.process})
     , postCompile(controls.Timer1, controls.mnuDelete, runWindow, {services.messages, services.files, services.terminal})
     , compileRequest({document, compile, controls.List1, controls.window, runWindow, services.messages})
+    , compilerMessages({runWindow, document, controls.Text1, caretStatus, controls.window, services.messages,
+                        services.files, [this] {
+                            if (m_controls.fraMain[0]->isVisible())
+                                m_controls.Text1.setFocus();
+                            else
+                                mnuMain_Click();
+                        }})
     , textSearch(state, {controls.Text1, controls.txtSearch, controls.txtReplace, controls.chkReplace, controls.cmdReplace},
                  caretStatus, services.messages)
     , printJob(controls.Text1, services.printer, services.messages)
@@ -56,8 +63,12 @@ void MainForm::Form_Load(const QString &commandLine)
     state.LastSearchPos = 1;
     m_controls.Timer1.setEnabled(false);
     runWindow.setWorkDir(state.WorkDir);
-    runWindow.onRunEnded([this] { m_controls.Timer1.setEnabled(true); });
-    postCompile.setPaths(&compile.srcfile, &compile.newpath);
+    runWindow.onRunStarted([this] { compilerMessages.runStarted(); });
+    runWindow.onRunEnded([this] {
+        compilerMessages.runEnded();
+        m_controls.Timer1.setEnabled(true);
+    });
+    runWindow.followFontSize([this] { return m_controls.Text1.fontSize(); });
     compile.options.reset();
     compile.srcfile.clear();
     compile.newpath.clear();

@@ -30,6 +30,7 @@
 #include "platform/terminal.h"
 #include "platform/timer.h"
 #include "platform/urlopener.h"
+#include "run/compilermessages.h"
 #include "run/postcompile.h"
 #include "run/runwindow.h"
 
@@ -115,6 +116,7 @@ public:
     RunWindow runWindow;
     PostCompile postCompile;
     CompileRequest compileRequest;
+    CompilerMessages compilerMessages;
     TextSearch textSearch;
     PrintJob printJob;
     Preferences preferences;

@@ -39,10 +39,11 @@ int main(int argc, char **argv)
     FakeClipboard clipboard;
     QtProcess process;
     FakeFormWindow window;
-    FakeEntry text;
+    FakeOutputBox text;
+    FakeLabel verdict;
     FakeButton stop;
     FakeTimer timer;
-    RunWindow run({window, text, stop, timer}, {files, messages, dialogs, clipboard, process});
+    RunWindow run({window, text, verdict, stop, timer}, {files, messages, dialogs, clipboard, process});
     run.setWorkDir(workDir);
     bool ended = false;
     run.onRunEnded([&ended] { ended = true; });

@@ -1,6 +1,7 @@
 #include "compilelocations.h"
 
 #include "editor/outputpath.h"
+#include "platform/paths.h"
 
 CompileLocations::CompileLocations(CompileState &state, std::array<Button *, 4> cmdLocate, Services services)
     : m_state(state)
@@ -12,7 +13,8 @@ CompileLocations::CompileLocations(CompileState &state, std::array<Button *, 4> 
 QString CompileLocations::filter(Location location)
 {
     switch (location) {
-    case Location::Compiler: return QStringLiteral("EXE files|*.exe");
+    // Programs here have no extension: every file is offered and shown first.
+    case Location::Compiler: return QStringLiteral("EXE files|*.exe|All files|*.*");
     case Location::Source:
         return QStringLiteral("C++ Source files|*.cpp|C Source files|*.c|C++/C Header files|*.h|Text files|*.txt|All files|*.*");
     case Location::Output: return QStringLiteral("EXE files|*.exe|All files|*.*");
@@ -56,7 +58,10 @@ void CompileLocations::cmdLocate_Click(int index)
         != Reply::Yes) {
         return;
     }
-    const std::optional<QString> chosen = m_services.dialogs.openFile(filter(location), 1);
+    // The compiler is looked for beside the current one.
+    const bool compiler = location == Location::Compiler;
+    const std::optional<QString> chosen = m_services.dialogs.openFile(
+        filter(location), compiler ? 2 : 1, compiler ? folderOf(m_state.CompilerPath) : QString());
     if (!chosen)
         return;
     path(location) = *chosen;

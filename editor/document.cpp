@@ -53,6 +53,7 @@ void Document::mnuNew_Click()
     if (m_state.JustNew || !offerToSave())
         return;
     m_services.sourceLink.documentIsNew();
+    m_isSource = true;
 
     // The template passes through "temp_kvn" in the working folder. A folder
     // that cannot be written must not leave the editor without it, so the
@@ -91,6 +92,15 @@ void Document::mnuOpen_Click()
         OpenSourceFile(OpenMode::LoadGiven, path, QString());
         m_state.fileopened.clear();
     }
+}
+
+bool Document::openFile(const QString &path, bool asSource)
+{
+    if (!offerToSave())
+        return false;
+    const bool loaded = load(path, asSource);
+    m_state.GoCancel = !loaded;
+    return loaded;
 }
 
 void Document::Text1_OLEDragDrop(const QStringList &files)
@@ -162,12 +172,12 @@ std::optional<QByteArray> Document::readChecked(const QString &path)
     return bytes;
 }
 
-bool Document::load(const QString &path)
+bool Document::load(const QString &path, bool asSource)
 {
     std::optional<QByteArray> bytes = readChecked(path);
     if (!bytes)
         return false;
-    if (!path.endsWith(QLatin1String("cpp")) && !path.endsWith(QLatin1Char('c'))
+    if (asSource && !path.endsWith(QLatin1String("cpp")) && !path.endsWith(QLatin1Char('c'))
         && m_services.messages.show(QStringLiteral("Unrecognised file format selected. Do you want to force C++ compile?"),
                                     QStringLiteral("Unrecognised file format found"), Buttons::YesNo, Icon::Information)
                == Reply::Yes) {
@@ -179,7 +189,9 @@ bool Document::load(const QString &path)
     m_format = decoded.format;
     m_state.currFilename = path;
     m_controls.lblFilename.setCaption(path);
-    m_services.sourceLink.documentOpened(path);
+    m_isSource = asSource;
+    if (asSource)
+        m_services.sourceLink.documentOpened(path);
     m_state.FileSaved = true;
     showSaved();
     m_controls.Text1.setModified(false);
@@ -229,7 +241,8 @@ void Document::mnuSave_Click()
     m_state.FileSaved = true;
     m_state.GoCancel = false;
     m_controls.window.setTitle(m_state.FormName);
-    m_services.sourceLink.documentSaved(m_state.currFilename);
+    if (m_isSource)
+        m_services.sourceLink.documentSaved(m_state.currFilename);
     confirmSaved();
 }
 
@@ -259,6 +272,7 @@ void Document::mnuSaveAs_Click()
     m_state.GoCancel = false;
     m_controls.window.setTitle(m_state.FormName);
     m_state.currFilename = path;
+    m_isSource = true;
     m_services.sourceLink.documentSaved(path);
     confirmSaved();
 }

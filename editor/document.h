@@ -35,6 +35,15 @@ public:
     // Files dropped on the editor; the first one is opened.
     void Text1_OLEDragDrop(const QStringList &files);
 
+    // Opens path as Open does, its save question first, and tells whether it
+    // is now the document. A file opened to read a compiler message in it
+    // (a header of the program) is not the program: with asSource false the
+    // compile's source and output stay where they are, also when the file
+    // is saved, and nothing is asked about how to compile it.
+    bool openFile(const QString &path, bool asSource = true);
+    // The document's file; empty for a document never saved.
+    const QString &fileName() const { return m_state.currFilename; }
+
     enum class OpenMode { PickOnly = 0, PickAndLoad = 1, LoadGiven = 2 };
     // Picks a file (PickOnly, PickAndLoad) or takes path (LoadGiven), and
     // loads it unless PickOnly. path receives the file picked. Sets GoCancel
@@ -65,7 +74,7 @@ public:
 private:
     // Reads, checks and shows a file; false with the user told why when it
     // could not be loaded or the user declined.
-    bool load(const QString &path);
+    bool load(const QString &path, bool asSource = true);
     std::optional<QByteArray> readChecked(const QString &path);
     // Writes the document to path; false with the user told why.
     bool write(const QString &path);
@@ -77,4 +86,5 @@ private:
     Services m_services;
     const MenuItem &m_mnuFileSaved;
     TextFormat m_format;
+    bool m_isSource = true; // the document is the compile's source file
 };

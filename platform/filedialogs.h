@@ -14,8 +14,9 @@ class FileDialogs
 public:
     virtual ~FileDialogs() = default;
 
-    // The file picked to open, or nothing when the dialog was cancelled.
-    virtual std::optional<QString> openFile(const QString &filter, int filterIndex) = 0;
+    // The file picked to open, or nothing when the dialog was cancelled. The
+    // dialog starts in startFolder, or where it last was when that is empty.
+    virtual std::optional<QString> openFile(const QString &filter, int filterIndex, const QString &startFolder = {}) = 0;
 
     struct SavePick
     {

@@ -2,6 +2,7 @@
 
 #include "controls.h"
 
+#include <QList>
 #include <QString>
 
 // The multi-line editor box, answered in the editor's line model:
@@ -64,6 +65,23 @@ public:
     // case-sensitive, and answered without copying the document.
     virtual int findForward(const QString &text, int from) const = 0;
     virtual int findBackward(const QString &text, int from) const = 0;
+
+    // A message of the compiler in the text: its line is marked in the
+    // margin, length units from start are underlined, and message shows
+    // when the mouse rests on the line or the caret stands on it.
+    struct Mark
+    {
+        int start = 0;
+        int length = 0;
+        bool error = true; // else a warning
+        QString message;
+    };
+    // These marks in place of any before. They move with the edits; a new
+    // text (setText) removes them.
+    virtual void setMarks(const QList<Mark> &marks) = 0;
+    // The line mark index stands on now; -1 when it has none (its line was
+    // deleted, or there is no such mark).
+    virtual int markLine(int index) const = 0;
 
     virtual double fontSize() const = 0;
     // False when the box refuses the size.

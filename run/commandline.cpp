@@ -62,11 +62,11 @@ QStringList CommandLine::keywords(const QString &list)
     return result;
 }
 
-bool CommandLine::clean(const QString &output, const QString &keywordList)
+QString CommandLine::foundKeyword(const QString &output, const QString &keywordList)
 {
     for (const QString &keyword : keywords(keywordList)) {
         if (output.contains(keyword, Qt::CaseSensitive))
-            return false;
+            return keyword;
     }
-    return true;
+    return {};
 }

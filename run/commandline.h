@@ -28,6 +28,7 @@ QByteArray runBat(const RunRequest &request, const QString &command, const QStri
 // The keywords of a comma-separated list, at most 32, empty ones dropped.
 QStringList keywords(const QString &list);
 
-// Whether output holds none of the keywords (exact case).
-bool clean(const QString &output, const QString &keywordList);
+// The first keyword of the list that output holds (exact case), or an empty
+// text when it holds none.
+QString foundKeyword(const QString &output, const QString &keywordList);
 } // namespace CommandLine

@@ -20,8 +20,8 @@ void PostCompile::Timer1_Timer()
         m_timer.setEnabled(false);
         return;
     }
-    const QString srcfile = m_srcfile ? *m_srcfile : QString();
-    const QString newpath = m_newpath ? *m_newpath : QString();
+    const QString &srcfile = m_runWindow.lastRun().A_srcfile;
+    const QString &newpath = m_runWindow.lastRun().A_output;
     Reply reply = Reply::No;
     if (m_mnuDelete.isChecked()) {
         reply = m_services.messages.show(QStringLiteral("Delete *.tds & *.obj files?"), QStringLiteral("Delete?"),

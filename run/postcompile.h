@@ -11,7 +11,8 @@
 // What the main window offers once a compile is over: to delete the
 // object and debug-symbol files of a clean build, and to start the program
 // it built. It runs on the main window's timer, which the run window
-// starts at the end of every run.
+// starts at the end of every run. Both act on the files of the compile
+// that ran, whatever the locations say by now.
 class PostCompile
 {
 public:
@@ -24,13 +25,6 @@ public:
 
     PostCompile(Timer &Timer1, const MenuItem &mnuDelete, RunWindow &runWindow, Services services);
 
-    // The source and output of the compile that just ran.
-    void setPaths(const QString *srcfile, const QString *newpath)
-    {
-        m_srcfile = srcfile;
-        m_newpath = newpath;
-    }
-
     void Timer1_Timer();
     // Starts the built program in a terminal window; tells the user when
     // that cannot be done. An empty path does nothing.
@@ -41,6 +35,4 @@ private:
     const MenuItem &m_mnuDelete;
     RunWindow &m_runWindow;
     Services m_services;
-    const QString *m_srcfile = nullptr;
-    const QString *m_newpath = nullptr;
 };

@@ -2,8 +2,26 @@
 
 #include "commandline.h"
 
+#include <algorithm>
+
 namespace {
 const QString crlf = QStringLiteral("\r\n");
+
+QString header()
+{
+    return QStringLiteral("Command passed:\r\n");
+}
+
+// How many lines text ends, counted as the output box breaks them.
+int lineBreaks(QStringView text)
+{
+    int breaks = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n' || (text[i] == u'\r' && (i + 1 == text.size() || text[i + 1] != u'\n')))
+            ++breaks;
+    }
+    return breaks;
+}
 
 QString decode(const QByteArray &bytes)
 {
@@ -33,7 +51,10 @@ void RunWindow::Form_Load()
     m_loaded = true;
     m_controls.Timer1.setEnabled(true);
     m_controls.window.showWindow();
+    applyFontSize();
     m_controls.Text1.setText(waitingText());
+    if (request.A_start)
+        m_controls.lblVerdict.setCaption(QString());
 }
 
 void RunWindow::Timer1_Timer()
@@ -47,21 +68,36 @@ void RunWindow::Timer1_Timer()
 
 void RunWindow::showLastOutput()
 {
+    applyFontSize();
     const QString results = m_workDir + QStringLiteral("results.txt");
     if (!m_services.files.exists(results))
         return;
+    const QString text = decode(m_services.files.read(results).value_or(QByteArray()));
+    // The compiler's output follows the header and its blank line.
+    qsizetype outputAt = 0;
+    if (text.startsWith(header())) {
+        const qsizetype blank = text.indexOf(crlf + crlf);
+        outputAt = blank < 0 ? text.size() : blank + 2 * crlf.size();
+    }
     m_controls.Text1.setText(QString());
-    m_controls.Text1.setText(decode(m_services.files.read(results).value_or(QByteArray())));
+    showOutput(text, text.mid(outputAt), lineBreaks(QStringView(text).left(outputAt)));
+    if (!m_hasRun)
+        m_controls.lblVerdict.setCaption(QStringLiteral("Last compile: %1.").arg(countText(m_parsed.diagnostics)));
 }
 
 void RunWindow::RunCompiler()
 {
     string1 = CommandLine::assemble(request);
+    m_lastRun = request;
     const QString runBat = m_workDir + QStringLiteral("Run.bat");
     m_services.files.write(runBat, CommandLine::runBat(request, string1, m_workDir));
     // The compiler's output of an earlier run must not pass for this one's.
     m_services.files.remove(m_workDir + QStringLiteral("results.txt"));
     m_controls.cmdStop.setVisible(true);
+    m_controls.lblVerdict.setCaption(QStringLiteral("Compiling..."));
+    m_parsed = {};
+    if (m_runStarted)
+        m_runStarted();
     m_services.process.start(QStringLiteral("/bin/sh"), {runBat}, m_workDir,
                              [this](const Process::Result &result) { runEnded(result); });
 }
@@ -80,44 +116,112 @@ void RunWindow::runEnded(const Process::Result &result)
             output += crlf;
         output += result.errorOutput;
     }
-    QString verdict;
+    const QString head = header() + string1 + crlf + crlf;
+    const QString text = head + output;
+    showOutput(text, output, lineBreaks(head));
+    m_services.files.write(results, (text + crlf).toUtf8());
+
+    // The verdict reads the compiler's messages, not the command line above
+    // them nor the words inside a warning. Only output in a form no message
+    // was found in is searched for the error keywords.
+    const bool errorStated = std::any_of(m_parsed.diagnostics.cbegin(), m_parsed.diagnostics.cend(),
+                                         [](const Diagnostic &d) { return d.isError(); });
+    QString failure;
     switch (result.outcome) {
     case Process::Result::Outcome::FailedToStart:
-        verdict = QStringLiteral("The compiler could not be started: %1").arg(result.error);
+        failure = QStringLiteral("The compiler could not be started: %1").arg(result.error);
         break;
     case Process::Result::Outcome::Crashed:
-        verdict = QStringLiteral("The compiler ended abnormally: %1").arg(result.error);
+        failure = QStringLiteral("The compiler ended abnormally: %1").arg(result.error);
         break;
     case Process::Result::Outcome::Stopped:
-        verdict = QStringLiteral("The compiler was stopped before it finished.");
+        failure = QStringLiteral("The compiler was stopped before it finished.");
         break;
     case Process::Result::Outcome::Finished:
         if (result.exitCode == 127)
-            verdict = QStringLiteral("The compiler could not be started: %1 was not found or cannot be run.")
-                          .arg(request.A_clocation);
-        else if (result.exitCode != 0)
-            verdict = QStringLiteral("The compiler ended with exit status %1.").arg(result.exitCode);
+            failure = QStringLiteral("The compiler could not be started: %1 was not found or cannot be run.")
+                          .arg(m_lastRun.A_clocation);
+        else if (result.exitCode != 0 && !errorStated) // the errors say why already
+            failure = QStringLiteral("The compiler ended with exit status %1.").arg(result.exitCode);
         break;
     }
-
-    QString text = QStringLiteral("Command passed:") + crlf + string1 + crlf + crlf + output;
-    if (!verdict.isEmpty()) {
-        if (!text.endsWith(QLatin1Char('\n')))
-            text += crlf;
-        text += verdict + crlf;
+    if (failure.isEmpty() && !m_parsed.recognised) {
+        const QString keyword = CommandLine::foundKeyword(output, m_lastRun.A_ErrKeyList);
+        if (!keyword.isEmpty())
+            failure = QStringLiteral("The compiler's output holds the word \"%1\".").arg(keyword);
     }
-    m_controls.Text1.setText(text);
-    m_services.files.write(results, (text + crlf).toUtf8());
-
-    // The verdict reads the compiler's output, not the command line above it,
-    // and a compiler that failed counts as failed whatever it printed.
-    ok = verdict.isEmpty() && CommandLine::clean(output, request.A_ErrKeyList);
+    ok = failure.isEmpty() && !errorStated
+         && (result.outcome == Process::Result::Outcome::Finished && result.exitCode == 0);
+    m_hasRun = true;
+    m_verdict = QStringLiteral("%1: %2.")
+                    .arg(ok ? QStringLiteral("Compilation successful") : QStringLiteral("Compilation unsuccessful"),
+                         countText(m_parsed.diagnostics));
+    if (!failure.isEmpty())
+        m_verdict += QLatin1Char(' ') + failure;
+    m_controls.lblVerdict.setCaption(m_verdict);
     if (!ok) {
         m_services.messages.show(QStringLiteral("Compilation unsuccessful..."), QStringLiteral("Compilation unsuccessful..."),
                                  Buttons::Ok, Icon::Information);
     }
     if (m_runEnded)
         m_runEnded();
+}
+
+void RunWindow::showOutput(const QString &text, const QString &output, int outputStart)
+{
+    m_controls.Text1.setText(text);
+    // The box breaks lines at a lone CR as well; so does the parse.
+    QString lines = output;
+    lines.replace(crlf, QStringLiteral("\n"));
+    lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    m_parsed = CompilerOutput::parse(lines);
+    QList<OutputBox::MarkedLine> marked;
+    for (Diagnostic &d : m_parsed.diagnostics) {
+        d.outputLine += outputStart;
+        d.firstLine += outputStart;
+        d.lastLine += outputStart;
+        const OutputBox::LineKind kind = d.isError()                                 ? OutputBox::LineKind::Error
+                                         : d.severity == Diagnostic::Severity::Warning ? OutputBox::LineKind::Warning
+                                                                                       : OutputBox::LineKind::Note;
+        marked.append({d.outputLine, kind});
+    }
+    m_controls.Text1.markLines(marked);
+}
+
+void RunWindow::showDiagnostic(int index)
+{
+    if (index < 0 || index >= m_parsed.diagnostics.size()) {
+        m_controls.Text1.showCurrent(-1, -1);
+        return;
+    }
+    const Diagnostic &d = m_parsed.diagnostics.at(index);
+    m_controls.Text1.showCurrent(d.firstLine, d.lastLine);
+}
+
+QString RunWindow::countText(const QList<Diagnostic> &diagnostics)
+{
+    int errors = 0;
+    int closingLines = 0;
+    int warnings = 0;
+    for (const Diagnostic &d : diagnostics) {
+        if (d.isError())
+            ++(d.summary ? closingLines : errors);
+        else if (d.severity == Diagnostic::Severity::Warning)
+            ++warnings;
+    }
+    if (errors == 0)
+        errors = closingLines;
+    return QStringLiteral("%1 %2, %3 %4")
+        .arg(errors)
+        .arg(errors == 1 ? QStringLiteral("error") : QStringLiteral("errors"))
+        .arg(warnings)
+        .arg(warnings == 1 ? QStringLiteral("warning") : QStringLiteral("warnings"));
+}
+
+void RunWindow::applyFontSize()
+{
+    if (m_fontSize)
+        m_controls.Text1.setFontSize(m_fontSize());
 }
 
 void RunWindow::cmdStop_Click()
@@ -168,10 +272,13 @@ void RunWindow::cmdSave_Click()
 void RunWindow::Form_Resize()
 {
     const TwipSize outer = m_controls.window.outerSize();
-    const int textHeight = outer.height - 930;
-    const int buttonTop = textHeight + 105;
+    // The verdict line takes its room from the output box; the buttons stay
+    // where they always were.
+    const int buttonTop = outer.height - 930 + 105;
+    const int textHeight = outer.height - 930 - verdictHeight;
     m_controls.window.place({
         {QStringLiteral("Text1"), {0, 0, outer.width - 105, textHeight}},
+        {QStringLiteral("lblVerdict"), {60, textHeight + 30, outer.width - 225, verdictHeight - 30}},
         {QStringLiteral("cmdCopy"), {0, buttonTop, 1935, 375}},
         {QStringLiteral("cmdSave"), {1920, buttonTop, 1935, 375}},
         {QStringLiteral("cmdStop"), {3840, buttonTop, 1935, 375}},

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "compileroutput.h"
 #include "runrequest.h"
 
 #include "platform/clipboard.h"
@@ -8,6 +9,7 @@
 #include "platform/filesystem.h"
 #include "platform/formwindow.h"
 #include "platform/messages.h"
+#include "platform/outputbox.h"
 #include "platform/process.h"
 #include "platform/timer.h"
 
@@ -15,16 +17,19 @@
 
 // The run window: it runs one compile request through /bin/sh and
 // "Run.bat", shows what the compiler printed under the command it was
-// given, keeps that text in "results.txt", and judges the compile. The
-// windows stay alive while the compiler works, and a compiler that hangs
-// can be stopped.
+// given, keeps that text in "results.txt", finds the compiler's messages in
+// it and judges the compile. The verdict and the count of errors and
+// warnings stand apart from the output, which stays as the compiler wrote
+// it. The windows stay alive while the compiler works, and a compiler that
+// hangs can be stopped.
 class RunWindow
 {
 public:
     struct Controls
     {
         FormWindow &window;
-        Entry &Text1;
+        OutputBox &Text1;
+        Label &lblVerdict;
         Button &cmdStop;
         Timer &Timer1;
     };
@@ -40,8 +45,14 @@ public:
     RunWindow(Controls controls, Services services);
 
     void setWorkDir(const QString &workDir) { m_workDir = workDir; }
+    const QString &workDir() const { return m_workDir; }
     // Called when a run has ended, to start the main window's follow-up.
     void onRunEnded(std::function<void()> handler) { m_runEnded = std::move(handler); }
+    // Called as the compiler is started.
+    void onRunStarted(std::function<void()> handler) { m_runStarted = std::move(handler); }
+    // The output is shown at the size of the editor's font, asked for each
+    // time the window shows.
+    void followFontSize(std::function<double()> editorFontSize) { m_fontSize = std::move(editorFontSize); }
 
     // Shows the window with its waiting text and arms the run. A window
     // already showing the end of a run starts the next one the same way.
@@ -61,20 +72,48 @@ public:
     bool isLoaded() const { return m_loaded; }
     bool isRunning() const;
 
+    // The request as the last run took it; later changes to request do not
+    // reach it.
+    const RunRequest &lastRun() const { return m_lastRun; }
+    // The compiler's messages in the output shown, their lines counted in
+    // the window's text.
+    const QList<Diagnostic> &diagnostics() const { return m_parsed.diagnostics; }
+    ColumnUnit columnUnit() const { return m_parsed.columns; }
+    // Whether a run of this session has been judged (it may still be going
+    // on again).
+    bool hasRun() const { return m_hasRun; }
+    // Lights the message in hand in the output and brings it into view.
+    void showDiagnostic(int index);
+
+    // "2 errors, 1 warning": errors and fatal errors, each counted once (a
+    // driver's closing line counts only when it stands alone), and warnings.
+    static QString countText(const QList<Diagnostic> &diagnostics);
+
     RunRequest request;
     QString string1; // the command line of the last run
     bool ok = false; // the last run was clean
 
     static QString waitingText() { return QStringLiteral("Please wait while running compiler..."); }
     static constexpr TwipSize initialSize{6600, 6465};
+    static constexpr int verdictHeight = 480;
 
 private:
     void runEnded(const Process::Result &result);
     void showLastOutput();
+    // Shows text, in which the compiler's output starts at line outputStart,
+    // with its messages set apart.
+    void showOutput(const QString &text, const QString &output, int outputStart);
+    void applyFontSize();
 
     Controls m_controls;
     Services m_services;
     QString m_workDir;
     std::function<void()> m_runEnded;
+    std::function<void()> m_runStarted;
+    std::function<double()> m_fontSize;
+    RunRequest m_lastRun;
+    ParsedOutput m_parsed;
+    QString m_verdict;
     bool m_loaded = false;
+    bool m_hasRun = false;
 };

@@ -254,6 +254,12 @@ void MainWindow::connectEvents()
     onMenu("mnuAbout", [&form] { form.mnuAbout_Click(); });
     onMenu("mnuSearch", [&form] { form.mnuSearch_Click(); });
     onMenu("mnuReplace", [&form] { form.mnuReplace_Click(); });
+    onMenu("mnuNextDiag", [&form] { form.compilerMessages.mnuNextDiag_Click(); });
+    onMenu("mnuPrevDiag", [&form] { form.compilerMessages.mnuPrevDiag_Click(); });
+    // The run window answers the same keys.
+    m_runWindow->addActions({action("mnuNextDiag"), action("mnuPrevDiag")});
+    connect(m_runWindow->output(), &OutputView::lineActivated, this,
+            [&form](int line) { form.compilerMessages.outputLineActivated(line); });
     onMenu("mnuPrint", [&form] { form.printJob.mnuPrint_Click(); });
     onMenu("mnuFont(8)", [&form] { form.preferences.mnuFont_Click(); });
     onMenu("mnuUndo", [this] { editCommand([](QLineEdit *l) { l->undo(); }, [](EditorWidget *e) { e->undo(); }); });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/controls.h"
+#include "platform/outputbox.h"
 
 #include <QList>
 #include <QStringList>
@@ -61,20 +62,53 @@ private:
     bool m_bold = false;
 };
 
-class FakeEntry : public FakeControlBase<Entry>
+template<typename Interface>
+class FakeEntryBase : public FakeControlBase<Interface>
 {
 public:
     void setText(const QString &text) override
     {
         m_text = text;
         allSelected = false;
+        textChanged();
     }
     QString text() const override { return m_text; }
     void selectAll() override { allSelected = true; }
     bool allSelected = false;
 
+protected:
+    virtual void textChanged() {}
+
 private:
     QString m_text;
+};
+
+class FakeEntry : public FakeEntryBase<Entry>
+{
+};
+
+class FakeOutputBox : public FakeEntryBase<OutputBox>
+{
+public:
+    void markLines(const QList<MarkedLine> &lines) override { marked = lines; }
+    void showCurrent(int first, int last) override
+    {
+        currentFirst = first;
+        currentLast = last;
+    }
+    void setFontSize(double points) override { fontSize = points; }
+
+    QList<MarkedLine> marked;
+    int currentFirst = -1;
+    int currentLast = -1;
+    double fontSize = 0;
+
+private:
+    void textChanged() override
+    {
+        marked.clear();
+        currentFirst = currentLast = -1;
+    }
 };
 
 class FakeCheckBox : public FakeControlBase<CheckBox>

@@ -15,6 +15,7 @@ public:
         QString filter;
         int filterIndex = 0;
         Colour initial = 0;
+        QString startFolder;
     };
 
     // The next dialog picks path; a save dialog with the filter at
@@ -31,9 +32,9 @@ public:
     }
     void pickColourNext(std::optional<Colour> colour) { m_colours.append(colour); }
 
-    std::optional<QString> openFile(const QString &filter, int filterIndex) override
+    std::optional<QString> openFile(const QString &filter, int filterIndex, const QString &startFolder = {}) override
     {
-        calls.append({Call::Kind::Open, filter, filterIndex, 0});
+        calls.append({Call::Kind::Open, filter, filterIndex, 0, startFolder});
         if (m_paths.isEmpty())
             return std::nullopt;
         m_filterIndexes.takeFirst();
@@ -41,7 +42,7 @@ public:
     }
     std::optional<SavePick> saveFile(const QString &filter, int filterIndex) override
     {
-        calls.append({Call::Kind::Save, filter, filterIndex, 0});
+        calls.append({Call::Kind::Save, filter, filterIndex, 0, {}});
         if (m_paths.isEmpty())
             return std::nullopt;
         const int chosen = m_filterIndexes.takeFirst();
@@ -52,7 +53,7 @@ public:
     }
     std::optional<Colour> chooseColour(Colour initial) override
     {
-        calls.append({Call::Kind::Colour, {}, 0, initial});
+        calls.append({Call::Kind::Colour, {}, 0, initial, {}});
         return m_colours.isEmpty() ? std::nullopt : m_colours.takeFirst();
     }
 

@@ -65,6 +65,7 @@ void FakeTextBox::setText(const QString &text)
     m_text = text;
     m_selStart = 0;
     m_selLength = 0;
+    m_marks.clear();
     changed();
     m_modified = false;
 }

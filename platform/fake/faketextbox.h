@@ -39,6 +39,14 @@ public:
     int findForward(const QString &text, int from) const override;
     int findBackward(const QString &text, int from) const override;
 
+    // The marks stay on the lines they were put on.
+    void setMarks(const QList<Mark> &marks) override { m_marks = marks; }
+    int markLine(int index) const override
+    {
+        return index >= 0 && index < m_marks.size() ? lineFromPosition(m_marks.at(index).start) : -1;
+    }
+    const QList<Mark> &marks() const { return m_marks; }
+
     double fontSize() const override { return m_fontSize; }
     bool setFontSize(double points) override;
 
@@ -58,4 +66,5 @@ private:
     int m_selStart = 0;
     int m_selLength = 0;
     double m_fontSize = 8;
+    QList<Mark> m_marks;
 };

@@ -12,6 +12,7 @@
 
 EditorWidget::EditorWidget(QWidget *parent)
     : QsciScintilla(parent)
+    , m_marks(nullptr)
 {
     setUtf8(true);
     setEolMode(EolWindows);
@@ -25,7 +26,7 @@ EditorWidget::EditorWidget(QWidget *parent)
     setLexer(new QsciLexerCPP(this));
     setMarginType(0, NumberMargin);
     setMarginLineNumbers(0, true);
-    setMarginWidth(1, 0);
+    m_marks = new EditorMarks(this);
     setTabWidth(8);
     // The comforts of a code editor: the caret's line faintly marked, the
     // partner of a brace at the caret lit (an unmatched one in red), and a

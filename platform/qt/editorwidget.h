@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editormarks.h"
+
 #include <Qsci/qsciscintilla.h>
 
 #include <QSet>
@@ -20,6 +22,9 @@ public:
     // Removes Scintilla's bindings of these keys (Qt key codes with
     // modifiers), so that they reach the window's shortcuts instead.
     void releaseKeys(const QList<QKeySequence> &keys);
+
+    // The compiler's messages shown in the text.
+    EditorMarks &marks() { return *m_marks; }
 
     // Whether the text changed since the last call of markUnchanged().
     bool isChanged() const { return m_changed; }
@@ -68,6 +73,7 @@ private:
     void textLeftSavePoint();
     void indentNewLine(int character);
 
+    EditorMarks *m_marks;
     int m_marginDigits = 0;
     bool m_changed = false;
     bool m_changePending = false;

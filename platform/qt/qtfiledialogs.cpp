@@ -22,9 +22,12 @@ QStringList QtFileDialogs::qtFilters(const QString &filter)
 }
 
 static std::optional<FileDialogs::SavePick> runFileDialog(QWidget *parent, QFileDialog::AcceptMode mode,
-                                                           const QString &filter, int filterIndex)
+                                                           const QString &filter, int filterIndex,
+                                                           const QString &startFolder = {})
 {
     QFileDialog dialog(parent);
+    if (!startFolder.isEmpty())
+        dialog.setDirectory(startFolder);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
@@ -37,9 +40,9 @@ static std::optional<FileDialogs::SavePick> runFileDialog(QWidget *parent, QFile
     return FileDialogs::SavePick{dialog.selectedFiles().first(), int(filters.indexOf(dialog.selectedNameFilter())) + 1};
 }
 
-std::optional<QString> QtFileDialogs::openFile(const QString &filter, int filterIndex)
+std::optional<QString> QtFileDialogs::openFile(const QString &filter, int filterIndex, const QString &startFolder)
 {
-    const std::optional<SavePick> pick = runFileDialog(m_parent, QFileDialog::AcceptOpen, filter, filterIndex);
+    const std::optional<SavePick> pick = runFileDialog(m_parent, QFileDialog::AcceptOpen, filter, filterIndex, startFolder);
     if (!pick)
         return std::nullopt;
     return pick->path;

@@ -9,7 +9,7 @@ class QtFileDialogs : public FileDialogs
 public:
     explicit QtFileDialogs(QWidget *parent = nullptr) : m_parent(parent) {}
 
-    std::optional<QString> openFile(const QString &filter, int filterIndex) override;
+    std::optional<QString> openFile(const QString &filter, int filterIndex, const QString &startFolder = {}) override;
     std::optional<SavePick> saveFile(const QString &filter, int filterIndex) override;
     std::optional<Colour> chooseColour(Colour initial) override;
 

@@ -157,6 +157,7 @@ void ScintillaTextBox::setText(const QString &text)
     send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 1);
     send(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
     send(QsciScintillaBase::SCI_GOTOPOS, 0);
+    m_widget->marks().clear();
     // Outside the history Scintilla reports nothing; the change is still one.
     m_widget->announceEdit();
     setModified(false);
@@ -251,4 +252,20 @@ int ScintillaTextBox::findBackward(const QString &text, int from) const
     if (it == head.rend())
         return -1;
     return unitsAt(long(head.rend() - it) - long(utf8.size()));
+}
+
+void ScintillaTextBox::setMarks(const QList<Mark> &marks)
+{
+    QList<EditorMarks::Mark> inBytes;
+    inBytes.reserve(marks.size());
+    for (const Mark &mark : marks) {
+        const long start = bytesAt(mark.start);
+        inBytes.append({start, bytesAt(mark.start + mark.length) - start, mark.error, mark.message});
+    }
+    m_widget->marks().set(inBytes);
+}
+
+int ScintillaTextBox::markLine(int index) const
+{
+    return m_widget->marks().line(index);
 }

@@ -41,6 +41,9 @@ public:
     int findForward(const QString &text, int from) const override;
     int findBackward(const QString &text, int from) const override;
 
+    void setMarks(const QList<Mark> &marks) override;
+    int markLine(int index) const override;
+
     double fontSize() const override { return m_fontSize; }
     bool setFontSize(double points) override;
 

@@ -3,29 +3,28 @@
 #include "platform/qt/namedwidget.h"
 
 #include <QCloseEvent>
-#include <QPlainTextEdit>
+#include <QLabel>
 #include <QPushButton>
 
 namespace {
-QPlainTextEdit *outputBox(QWidget *parent)
+QLabel *verdictLine(QWidget *parent)
 {
-    auto *box = new QPlainTextEdit(parent);
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setPointSize(8);
-    box->setFont(font);
-    box->setLineWrapMode(QPlainTextEdit::NoWrap);
-    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    box->setReadOnly(true);
-    return box;
+    auto *label = new QLabel(parent);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont font = label->font();
+    font.setWeight(QFont::Bold);
+    label->setFont(font);
+    return label;
 }
 } // namespace
 
 RunWindowWidget::RunWindowWidget(QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_frame(this, this, frameAllowance)
-    , m_text1(named(m_widgets, "Text1", outputBox(this)))
+    , m_text1(named(m_widgets, "Text1", new OutputView(this)))
+    , m_verdict(named(m_widgets, "lblVerdict", verdictLine(this)))
     , m_stop(named(m_widgets, "cmdStop", new QPushButton(QStringLiteral("S&top compiler"), this)))
 {
     setObjectName(QStringLiteral("frmRun"));

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "platform/qt/qtcontrols.h"
+#include "platform/qt/outputview.h"
 #include "platform/qt/qtformwindow.h"
 #include "platform/qt/qttimer.h"
 #include "run/runwindow.h"
 
 #include <QWidget>
 
-class QPlainTextEdit;
 class QPushButton;
 
 // The run window "Run 1.2": the compiler's output and the buttons under it.
@@ -18,11 +18,12 @@ class RunWindowWidget : public QWidget
 public:
     explicit RunWindowWidget(QWidget *parent = nullptr);
 
-    RunWindow::Controls controls() { return {m_frame, m_text1, m_stop, m_timer}; }
+    RunWindow::Controls controls() { return {m_frame, m_text1, m_verdict, m_stop, m_timer}; }
     // Forwards the window's events and buttons to the run's logic.
     void connectTo(RunWindow &run);
 
     QtFormWindow &frame() { return m_frame; }
+    OutputView *output() const { return m_text1.widget(); }
     static constexpr TwipSize frameAllowance{105, 450};
 
 protected:
@@ -32,7 +33,8 @@ protected:
 private:
     QHash<QString, QWidget *> m_widgets;
     QtFormWindow m_frame;
-    QtTextView m_text1;
+    QtOutputBox m_text1;
+    QtLabel m_verdict;
     QtButton m_stop;
     QtTimer m_timer;
     RunWindow *m_run = nullptr;

@@ -47,6 +47,24 @@ private slots:
         QCOMPARE(f.panel.settings.writes, 0);
     }
 
+    void compilerDialogShowsProgramsFromTheCompilersFolder()
+    {
+        Fixture f;
+        f.state.CompilerPath = QStringLiteral("/opt/gcc 13/bin/g++");
+        f.messages.answerNext(Reply::Yes);
+        f.dialogs.pickNext(QStringLiteral("/usr/bin/clang++"));
+        f.locations.cmdLocate_Click(0);
+
+        // Linux programs have no extension: "All files" is offered and chosen.
+        const QStringList filter = f.dialogs.calls[0].filter.split(QLatin1Char('|'));
+        const int chosen = f.dialogs.calls[0].filterIndex;
+        QVERIFY(chosen >= 1 && chosen * 2 <= filter.size());
+        QCOMPARE(filter.at(chosen * 2 - 2), QStringLiteral("All files"));
+        QVERIFY(filter.at(chosen * 2 - 1) == QLatin1String("*") || filter.at(chosen * 2 - 1) == QLatin1String("*.*"));
+        QCOMPARE(f.dialogs.calls[0].startFolder, QStringLiteral("/opt/gcc 13/bin"));
+        QCOMPARE(f.state.CompilerPath, QStringLiteral("/usr/bin/clang++"));
+    }
+
     void locateShowsTheStoredPath()
     {
         Fixture f;

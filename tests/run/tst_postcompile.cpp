@@ -15,13 +15,12 @@ private:
         FakeTimer mainTimer;
         FakeMenuItem mnuDelete{false};
         FakeTerminal terminal;
-        QString srcfile = QStringLiteral("/work/hello.cpp");
-        QString newpath = QStringLiteral("/work/hello.exe");
         PostCompile post{mainTimer, mnuDelete, run, {messages, files, terminal}};
 
         Fixture()
         {
-            post.setPaths(&srcfile, &newpath);
+            run.request.A_srcfile = QStringLiteral("/work/hello.cpp");
+            run.request.A_output = QStringLiteral("/work/hello.exe");
             mainTimer.setEnabled(false);
             run.onRunEnded([this] { mainTimer.setEnabled(true); });
             files.files.insert(QStringLiteral("/work/hello.obj"), QByteArray("o"));
@@ -95,7 +94,7 @@ private slots:
     void dottedFolderCutsTheObjectPath()
     {
         Fixture f;
-        f.srcfile = QStringLiteral("/my.dir/hello");
+        f.run.request.A_srcfile = QStringLiteral("/my.dir/hello");
         f.files.files.insert(QStringLiteral("/my.obj"), QByteArray("o"));
         f.mnuDelete.setChecked(true);
         f.compile("ok\n");
@@ -103,6 +102,27 @@ private slots:
         f.messages.answerNext(Reply::No);
         f.mainTimer.tick();
         QVERIFY(!f.files.exists(QStringLiteral("/my.obj")));
+    }
+
+    void actsOnTheFilesOfTheCompileThatRan()
+    {
+        Fixture f;
+        f.mnuDelete.setChecked(true);
+        f.compilerOutput = QByteArray("clean\n");
+        f.run.Form_Load();
+        f.Timer1.tick();
+        // Another source is chosen while the compiler works.
+        f.run.request.A_srcfile = QStringLiteral("/other/prog.cpp");
+        f.run.request.A_output = QStringLiteral("/other/prog.exe");
+        f.files.files.insert(QStringLiteral("/other/prog.obj"), QByteArray("o"));
+        f.process.finish({Process::Result::Outcome::Finished, 0, {}, {}});
+        f.messages.answerNext(Reply::Yes);
+        f.messages.answerNext(Reply::Yes);
+        f.mainTimer.tick();
+        QVERIFY(!f.files.exists(QStringLiteral("/work/hello.obj")));
+        QVERIFY(f.files.exists(QStringLiteral("/other/prog.obj")));
+        QCOMPARE(f.terminal.calls.size(), 1);
+        QCOMPARE(f.terminal.calls[0].program, QStringLiteral("/work/hello.exe"));
     }
 
     void aClosedRunWindowOpensOnTheOutputWithoutRunningAgain()

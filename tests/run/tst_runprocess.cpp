@@ -33,10 +33,11 @@ private:
         FakeClipboard clipboard;
         QtProcess process;
         FakeFormWindow window;
-        FakeEntry Text1;
+        FakeOutputBox Text1;
+        FakeLabel lblVerdict;
         FakeButton cmdStop;
         FakeTimer Timer1;
-        RunWindow run{{window, Text1, cmdStop, Timer1}, {files, messages, dialogs, clipboard, process}};
+        RunWindow run{{window, Text1, lblVerdict, cmdStop, Timer1}, {files, messages, dialogs, clipboard, process}};
         bool ended = false;
 
         explicit Fixture(const QString &compiler)
@@ -94,7 +95,8 @@ private slots:
         Fixture f(QStringLiteral(FAKE_COMPILER));
         QVERIFY(f.compile());
         QCOMPARE(f.run.ok, ok);
-        QVERIFY2(f.Text1.text().contains(shown), qPrintable(f.Text1.text()));
+        const QString window = f.Text1.text() + f.lblVerdict.caption();
+        QVERIFY2(window.contains(shown), qPrintable(window));
         QVERIFY(!QFile::exists(f.workDir + QStringLiteral("Run.bat")));
         QFile results(f.workDir + QStringLiteral("results.txt"));
         QVERIFY(results.open(QIODevice::ReadOnly));
@@ -116,7 +118,7 @@ private slots:
         Fixture f(QStringLiteral("/nonexistent/kvncc"));
         QVERIFY(f.compile());
         QVERIFY(!f.run.ok);
-        QVERIFY2(f.Text1.text().contains(QStringLiteral("could not be started")), qPrintable(f.Text1.text()));
+        QVERIFY2(f.lblVerdict.caption().contains(QStringLiteral("could not be started")), qPrintable(f.lblVerdict.caption()));
     }
 
     void stopEndsAHangingCompilerAndItsChildren()
@@ -130,7 +132,7 @@ private slots:
         f.run.cmdStop_Click();
         QVERIFY(QTest::qWaitFor([&f] { return f.ended; }, 10000));
         QVERIFY(!f.run.ok);
-        QVERIFY(f.Text1.text().contains(QStringLiteral("stopped")));
+        QVERIFY(f.lblVerdict.caption().contains(QStringLiteral("stopped")));
         // Nothing of the fake compiler is left running.
         QProcess pgrep;
         pgrep.start(QStringLiteral("pgrep"), {QStringLiteral("-f"), QStringLiteral(FAKE_COMPILER)});

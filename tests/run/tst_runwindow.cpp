@@ -55,13 +55,33 @@ private slots:
         QTest::addColumn<QByteArray>("output");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<bool>("ok");
-        QTest::addColumn<QString>("shownLine");
-        QTest::newRow("error") << QByteArray("a.cpp:3:1: error: expected ';'\n") << 1 << false << QStringLiteral("error: expected");
-        QTest::newRow("Fatal with exit 0") << QByteArray("Fatal F1003\n") << 0 << false << QStringLiteral("Fatal F1003");
-        QTest::newRow("ERROR in capitals") << QByteArray("ERROR\n") << 0 << true << QStringLiteral("ERROR");
-        QTest::newRow("warnings only") << QByteArray("a.cpp:2: warning: unused\n") << 0 << true << QStringLiteral("warning");
-        QTest::newRow("silent failure") << QByteArray() << 1 << false << QStringLiteral("exit status 1");
-        QTest::newRow("compiler not found") << QByteArray() << 127 << false << QStringLiteral("could not be started");
+        QTest::addColumn<QString>("verdict");
+        const QString failed = QStringLiteral("Compilation unsuccessful: ");
+        const QString passed = QStringLiteral("Compilation successful: ");
+        QTest::newRow("error") << QByteArray("a.cpp:3:1: error: expected ';'\n") << 1 << false
+                               << failed + QStringLiteral("1 error, 0 warnings.");
+        QTest::newRow("classic Fatal with exit 0") << QByteArray("Fatal F1003 a.cpp 1: Error directive: stop\n") << 0
+                                                   << false << failed + QStringLiteral("1 error, 0 warnings.");
+        QTest::newRow("ERROR in capitals") << QByteArray("ERROR\n") << 0 << true << passed + QStringLiteral("0 errors, 0 warnings.");
+        QTest::newRow("unknown form with a keyword") << QByteArray("Compile Error!\n") << 0 << false
+                                                     << failed + QStringLiteral("0 errors, 0 warnings. The compiler's output holds the word \"Error\".");
+        QTest::newRow("a warning about errors") << QByteArray("a.cpp:2:5: warning: unused variable 'errors' [-Wunused-variable]\n")
+                                                << 0 << true << passed + QStringLiteral("0 errors, 1 warning.");
+        QTest::newRow("#warning naming an error") << QByteArray("/w/error/a.cpp:1:2: warning: #warning this is not an error [-Wcpp]\n"
+                                                                "    1 | #warning this is not an error\n      |  ^~~~~~~\n")
+                                                  << 0 << true << passed + QStringLiteral("0 errors, 1 warning.");
+        QTest::newRow("counted") << QByteArray("a.cpp: In function 'int main()':\na.cpp:3:1: error: one\na.cpp:4:1: warning: two\n"
+                                               "a.cpp:5:1: error: three\n")
+                                 << 1 << false << failed + QStringLiteral("2 errors, 1 warning.");
+        QTest::newRow("a linker error counts once") << QByteArray("/usr/bin/ld: /tmp/cc1.o: in function `main':\n"
+                                                                  "a.cpp:(.text+0x5): undefined reference to `foo()'\n"
+                                                                  "collect2: error: ld returned 1 exit status\n")
+                                                    << 1 << false << failed + QStringLiteral("1 error, 0 warnings.");
+        QTest::newRow("silent failure") << QByteArray() << 1 << false
+                                        << failed + QStringLiteral("0 errors, 0 warnings. The compiler ended with exit status 1.");
+        QTest::newRow("compiler not found") << QByteArray() << 127 << false
+                                            << failed + QStringLiteral("0 errors, 0 warnings. The compiler could not be started: "
+                                                                       "/usr/bin/kvncc was not found or cannot be run.");
     }
 
     void verdicts()
@@ -69,13 +89,36 @@ private slots:
         QFETCH(QByteArray, output);
         QFETCH(int, exitCode);
         QFETCH(bool, ok);
-        QFETCH(QString, shownLine);
+        QFETCH(QString, verdict);
         RunFixture f;
         f.compile(output, exitCode);
         QCOMPARE(f.run.ok, ok);
-        QVERIFY2(f.Text1.text().contains(shownLine), qPrintable(f.Text1.text()));
+        QCOMPARE(f.lblVerdict.caption(), verdict);
+        // The output is the compiler's own, word for word.
+        QCOMPARE(f.Text1.text(), QStringLiteral("Command passed:\r\n%1\r\n\r\n%2").arg(f.run.string1, QString::fromUtf8(output)));
         QCOMPARE(f.messages.titles(), ok ? QStringList() : QStringList{QStringLiteral("Compilation unsuccessful...")});
         QCOMPARE(f.runsEnded, 1);
+    }
+
+    void messageLinesAreSetApartInTheOutput()
+    {
+        RunFixture f;
+        f.run.request.A_adduse = 1;
+        f.run.request.A_addparam = QStringLiteral("-DX=\"a\nb\" "); // a command of two lines
+        f.compile("kvncc 2.2\r\na.cpp:2:5: warning: w\n    2 | x\na.cpp:3:1: error: e\n");
+        // Header: "Command passed:", two lines of command, a blank line.
+        QCOMPARE(f.Text1.marked, (QList<OutputBox::MarkedLine>{{5, OutputBox::LineKind::Warning}, {7, OutputBox::LineKind::Error}}));
+        QCOMPARE(f.run.diagnostics().at(1).line, 3);
+        f.run.showDiagnostic(0);
+        QCOMPARE(f.Text1.currentFirst, 5);
+        QCOMPARE(f.Text1.currentLast, 6);
+
+        // The same output read back later is found the same way.
+        f.run.request.A_start = false;
+        f.run.Form_Load();
+        f.Timer1.tick();
+        QCOMPARE(f.Text1.marked.size(), 2);
+        QCOMPARE(f.run.diagnostics().at(0).outputLine, 5);
     }
 
     void theCommandLineIsNotJudged()
@@ -115,7 +158,7 @@ private slots:
         f.Timer1.tick();
         f.process.finish({Process::Result::Outcome(outcome), -1, {}, QStringLiteral("reason")});
         QVERIFY(!f.run.ok);
-        QVERIFY(f.Text1.text().contains(shownLine));
+        QVERIFY(f.lblVerdict.caption().contains(shownLine));
         QCOMPARE(f.runsEnded, 1);
     }
 
@@ -129,7 +172,7 @@ private slots:
         QCOMPARE(f.process.stops, 1);
         QVERIFY(!f.run.isRunning());
         QVERIFY(!f.run.ok);
-        QVERIFY(f.Text1.text().contains(QStringLiteral("stopped")));
+        QVERIFY(f.lblVerdict.caption().contains(QStringLiteral("stopped")));
         QCOMPARE(f.runsEnded, 1);
     }
 
@@ -202,7 +245,8 @@ private slots:
         RunFixture f;
         f.window.setOuterSize({9000, 8000});
         f.run.Form_Resize();
-        QCOMPARE(f.window.placed.value(QStringLiteral("Text1")), (TwipRect{0, 0, 8895, 7070}));
+        QCOMPARE(f.window.placed.value(QStringLiteral("Text1")), (TwipRect{0, 0, 8895, 7070 - RunWindow::verdictHeight}));
+        QCOMPARE(f.window.placed.value(QStringLiteral("lblVerdict")).top, 7100 - RunWindow::verdictHeight);
         QCOMPARE(f.window.placed.value(QStringLiteral("cmdCopy")), (TwipRect{0, 7175, 1935, 375}));
         QCOMPARE(f.window.placed.value(QStringLiteral("cmdSave")), (TwipRect{1920, 7175, 1935, 375}));
     }

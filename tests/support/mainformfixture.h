@@ -31,7 +31,8 @@ struct MainFormFixture
     FakeUrlOpener urls;
     FakeFormWindow window;
     FakeFormWindow runFrame;
-    FakeEntry runText;
+    FakeOutputBox runText;
+    FakeLabel runVerdict;
     FakeButton runStop;
     FakeTimer runTimer;
     FakeTextBox Text1;
@@ -55,7 +56,7 @@ struct MainFormFixture
                   {window, Text1, lblFilename, lblLine, txtGotoLine, txtSearch, txtReplace, chkReplace, cmdReplace,
                    {&fraMain[0], &fraMain[1]},
                    {&cmdLocate[0], &cmdLocate[1], &cmdLocate[2], &cmdLocate[3]},
-                   List1, mnuFileSaved, mnuDelete, Timer1, {runFrame, runText, runStop, runTimer}}};
+                   List1, mnuFileSaved, mnuDelete, Timer1, {runFrame, runText, runVerdict, runStop, runTimer}}};
 
     MainFormFixture()
     {

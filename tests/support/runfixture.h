@@ -21,10 +21,11 @@ struct RunFixture
     FakeClipboard clipboard;
     FakeProcess process;
     FakeFormWindow window;
-    FakeEntry Text1;
+    FakeOutputBox Text1;
+    FakeLabel lblVerdict;
     FakeButton cmdStop;
     FakeTimer Timer1;
-    RunWindow run{{window, Text1, cmdStop, Timer1}, {files, messages, dialogs, clipboard, process}};
+    RunWindow run{{window, Text1, lblVerdict, cmdStop, Timer1}, {files, messages, dialogs, clipboard, process}};
     std::optional<QByteArray> compilerOutput;
     int runsEnded = 0;
 
