@@ -139,12 +139,18 @@ void CompilerMessages::step(int direction)
 void CompilerMessages::goTo(int index)
 {
     const Diagnostic d = m_parts.runWindow.diagnostics().at(index);
-    m_current = index;
-    m_parts.runWindow.showDiagnostic(index);
-    if (!d.hasLocation())
+    const auto takeInHand = [this, index] {
+        m_current = index;
+        m_parts.runWindow.showDiagnostic(index);
+    };
+    if (!d.hasLocation()) {
+        takeInHand();
         return;
+    }
     const QString path = fileOf(d);
     if (path.isEmpty()) {
+        // Passed over, so that F8 goes on to the next one.
+        takeInHand();
         m_parts.messages.show(QStringLiteral("KVN cannot find %1, the file this message is about.").arg(d.file),
                               QStringLiteral("File not found"), Buttons::Ok, Icon::Exclamation);
         return;
@@ -152,10 +158,12 @@ void CompilerMessages::goTo(int index)
     if (path != QDir::cleanPath(m_parts.document.fileName())) {
         // A header of the program is opened to be mended, not compiled.
         const bool isSource = path == QDir::cleanPath(m_parts.runWindow.lastRun().A_srcfile);
+        // A cancelled save question leaves everything where it was.
         if (!m_parts.document.openFile(path, isSource))
             return;
         markDocument();
     }
+    takeInHand();
     m_parts.showEditor();
     m_parts.mainWindow.showWindow();
 

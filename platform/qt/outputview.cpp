@@ -98,22 +98,26 @@ void OutputView::showCurrent(int first, int last)
 
 void OutputView::updateSelections()
 {
+    const QColor light(0xFF, 0xF3, 0xC4);
+    const auto isCurrent = [this](int line) { return m_currentFirst >= 0 && line >= m_currentFirst && line <= m_currentLast; };
     QList<QTextEdit::ExtraSelection> selections;
+    for (int number = m_currentFirst; number >= 0 && number <= m_currentLast; ++number) {
+        QTextEdit::ExtraSelection lit;
+        lit.cursor = QTextCursor(document()->findBlockByNumber(number));
+        lit.format.setBackground(light);
+        lit.format.setProperty(QTextFormat::FullWidthSelection, true);
+        selections.append(lit);
+    }
     for (const OutputBox::MarkedLine &marked : std::as_const(m_marked)) {
         QTextEdit::ExtraSelection line;
         line.cursor = QTextCursor(document()->findBlockByNumber(marked.line));
         line.cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
         line.format.setForeground(textColour(marked.kind));
+        // A selection of text paints its own background over the line's.
+        line.format.setBackground(isCurrent(marked.line) ? light : palette().color(QPalette::Base));
         if (marked.kind == OutputBox::LineKind::Error)
             line.format.setFontWeight(QFont::Bold);
         selections.append(line);
-    }
-    for (int number = m_currentFirst; number >= 0 && number <= m_currentLast; ++number) {
-        QTextEdit::ExtraSelection lit;
-        lit.cursor = QTextCursor(document()->findBlockByNumber(number));
-        lit.format.setBackground(QColor(0xFF, 0xF3, 0xC4));
-        lit.format.setProperty(QTextFormat::FullWidthSelection, true);
-        selections.prepend(lit);
     }
     setExtraSelections(selections);
 }
