@@ -17,6 +17,7 @@
 #include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <Qsci/qsciscintilla.h>
@@ -473,6 +474,102 @@ private slots:
 
     // The comforts: a new line keeps the indentation of the one before, the
     // Edit menu's keys undo and redo, and zoom.
+    // A broken program compiled through the real run window; its messages
+    // are then followed from both windows with the keys a user presses.
+    void compilerMessagesLeadToTheirLines()
+    {
+        const QString source = writeFile(QStringLiteral("prog.cpp"), "#include \"util.h\"\nint main()\n{\n\tint x = y;\n    return 0\n}\n");
+        writeFile(QStringLiteral("util.h"), "int helper() {\n    return missing;\n}\n");
+        const QString output = writeFile(QStringLiteral("output.txt"),
+                                         "In file included from prog.cpp:1:\n"
+                                         "util.h:2:12: error: 'missing' was not declared in this scope\n"
+                                         "prog.cpp:4:17: error: 'y' was not declared in this scope\n"
+                                         "prog.cpp:5:13: warning: expected ';'\n");
+        const QString compiler = writeFile(QStringLiteral("cc.sh"), "#!/bin/sh\n/bin/cat output.txt\ntest -s output.txt && exit 1\nexit 0\n");
+        QFile::setPermissions(compiler, QFile::permissions(compiler) | QFileDevice::ExeUser);
+        openGiven(source);
+        form().compile.CompilerPath = compiler;
+        DialogAnswerer answerer;
+        answerer.boxAnswer = QMessageBox::No;
+        RunWindowWidget &run = m_window->runWindow();
+        const auto compile = [&] {
+            const int before = answerer.seen.size();
+            key(Qt::Key_F9, Qt::ControlModifier);
+            QTRY_VERIFY_WITH_TIMEOUT(answerer.seen.size() > before, 15000);
+            settle();
+        };
+        compile();
+        QVERIFY(find<QLabel>("lblFilename") != nullptr);
+        QCOMPARE(run.findChild<QLabel *>(QStringLiteral("lblVerdict"))->text(),
+                 QStringLiteral("Compilation unsuccessful: 2 errors, 1 warning."));
+        // The lines of this file with messages are marked in the margin.
+        QVERIFY(editor()->markersAtLine(3) != 0);
+        QVERIFY(editor()->markersAtLine(4) != 0);
+        QCOMPARE(editor()->markersAtLine(2), 0u);
+
+        // Enter on the message in the output, its caret put there by the keys.
+        run.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&run));
+        OutputView *view = run.output();
+        view->setFocus();
+        view->moveCursor(QTextCursor::Start);
+        // Down to "prog.cpp:4:17: error", line 5 under the wrapped command.
+        for (int i = 0; i < 20 && view->textCursor().blockNumber() < 5; ++i)
+            key(Qt::Key_Down);
+        key(Qt::Key_Return);
+        int line = -1, index = -1;
+        QTRY_VERIFY(m_window->isActiveWindow());
+        editor()->getCursorPosition(&line, &index);
+        QCOMPARE((std::pair{line, index}), (std::pair{3, 9}));
+
+        // An edit above moves the marks; F8 follows the moved line.
+        key(Qt::Key_Up);
+        key(Qt::Key_End);
+        key(Qt::Key_Return);
+        key(Qt::Key_F8);
+        editor()->getCursorPosition(&line, &index);
+        QCOMPARE((std::pair{line, index}), (std::pair{5, 12}));
+
+        // Shift+F8 from the run window goes back up, and on into the header
+        // after the save question.
+        run.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&run));
+        key(Qt::Key_F8, Qt::ShiftModifier);
+        QTRY_VERIFY(m_window->isActiveWindow());
+        editor()->getCursorPosition(&line, &index);
+        QCOMPARE((std::pair{line, index}), (std::pair{4, 9}));
+        answerer.boxAnswer = QMessageBox::Yes;
+        m_window->menuAction(QStringLiteral("mnuFileSaved"))->setChecked(false);
+        key(Qt::Key_F8, Qt::ShiftModifier);
+        QTRY_COMPARE(form().state.currFilename, QFileInfo(QStringLiteral("util.h")).absoluteFilePath());
+        editor()->getCursorPosition(&line, &index);
+        QCOMPARE((std::pair{line, index}), (std::pair{1, 11}));
+        QVERIFY(editor()->markersAtLine(1) != 0);
+        QVERIFY(readFile(source).contains("{\n\n\tint x = y;")); // saved at the question
+
+        // Opening a file takes the marks away, and so does the next compile.
+        const auto unmarked = [this] {
+            for (int l = 0; l < editor()->lines(); ++l) {
+                if (editor()->markersAtLine(l) != 0)
+                    return false;
+            }
+            return true;
+        };
+        answerer.boxAnswer = QMessageBox::No;
+        openGiven(QFileInfo(QStringLiteral("util.h")).absoluteFilePath());
+        QVERIFY(unmarked());
+        openGiven(source);
+        form().compilerMessages.runEnded(); // as after the compile: its lines marked again
+        QVERIFY(!unmarked());
+        QFile(output).resize(0);
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        editor()->setFocus();
+        compile();
+        QVERIFY(run.findChild<QLabel *>(QStringLiteral("lblVerdict"))->text().startsWith(QStringLiteral("Compilation successful")));
+        QVERIFY(unmarked());
+    }
+
     void editorComforts()
     {
         const QString path = writeFile(QStringLiteral("c.cpp"), QByteArray("x\n"));

@@ -10,7 +10,9 @@ private slots:
     void loadShowsTheWaitingTextAndArmsTheRun()
     {
         RunFixture f;
+        f.run.followFontSize([] { return 14.0; }); // the editor's
         f.run.Form_Load();
+        QCOMPARE(f.Text1.fontSize, 14.0);
         QVERIFY(f.window.isShown());
         QCOMPARE(f.Text1.text(), QStringLiteral("Please wait while running compiler..."));
         QVERIFY(f.Timer1.isEnabled());

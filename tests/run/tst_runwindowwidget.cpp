@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTextBlock>
 
 // The run window's wiring: its controls carry their names, the buttons reach
 // the run's commands, and a resize keeps the buttons under the output.
@@ -59,6 +61,16 @@ private slots:
         QTRY_COMPARE(text->height(), Twips::toPixels(8000 - 930 - RunWindow::verdictHeight));
         QCOMPARE(copy->y(), Twips::toPixels(8000 - 930 + 105));
         QCOMPARE(save->y(), copy->y());
+
+        // The output wraps; a double-click on a line reports that line.
+        auto *view = qobject_cast<OutputView *>(text);
+        QVERIFY(view);
+        QCOMPARE(view->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        view->setPlainText(QStringLiteral("one\ntwo\nthree\nfour"));
+        QSignalSpy activated(view, &OutputView::lineActivated);
+        QTextCursor third(view->document()->findBlockByNumber(2));
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(third).center());
+        QCOMPARE(activated.value(0).value(0).toInt(), 2);
 
         // Closing it by the window manager hides it; the request stays.
         QVERIFY(!widget.close());
