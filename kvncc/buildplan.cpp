@@ -41,12 +41,13 @@ bool isC(const BuildOptions &options, const std::string &source)
 class Planner
 {
 public:
-    Planner(const BuildOptions &options, const Toolchain &toolchain, const std::string &compatHeaders,
-            const std::function<bool(const std::string &)> &exists)
+    Planner(const BuildOptions &options, const Toolchain &toolchain, const CompatLayer &compat,
+            const std::function<bool(const std::string &)> &exists, const SourceExaminer &examine)
         : m_options(options)
         , m_toolchain(toolchain)
-        , m_compatHeaders(compatHeaders)
+        , m_compat(compat)
         , m_exists(exists)
+        , m_examine(examine)
     {
     }
 
@@ -88,8 +89,9 @@ public:
 private:
     const BuildOptions &m_options;
     const Toolchain &m_toolchain;
-    const std::string &m_compatHeaders;
+    const CompatLayer &m_compat;
     const std::function<bool(const std::string &)> &m_exists;
+    const SourceExaminer &m_examine;
 
     bool gcc() const { return m_toolchain.family == CompilerFamily::Gcc; }
 
@@ -145,10 +147,21 @@ private:
         std::vector<std::string> f;
         for (const std::string &folder : m_options.includeFolders)
             f.push_back("-I" + folder);
-        if (!m_compatHeaders.empty()) {
-            f.emplace_back("-idirafter");
-            f.push_back(m_compatHeaders);
+        if (!m_compat.wrappers.empty()) {
+            f.emplace_back("-isystem");
+            f.push_back(m_compat.wrappers);
         }
+        if (!m_compat.headers.empty()) {
+            f.emplace_back("-idirafter");
+            f.push_back(m_compat.headers);
+        }
+        // What the old compilers let pass with a warning (the old for-scope
+        // rule, a jump past an initialisation) GCC also lets pass so.
+        if (cpp && gcc())
+            f.emplace_back("-fpermissive");
+        // No echo of the source under a message: a quoted line holding
+        // "error" must not make a clean build's output read as failed.
+        f.emplace_back(gcc() ? "-fno-diagnostics-show-caret" : "-fno-caret-diagnostics");
         for (const MacroSwitch &macro : m_options.macros)
             f.push_back((macro.define ? "-D" : "-U") + macro.text);
 
@@ -218,6 +231,22 @@ private:
         step.argv = {cpp ? m_toolchain.cxx : m_toolchain.cc, "-x", cpp ? "c++" : "c"};
         for (std::string &flag : codeFlags(cpp))
             step.argv.push_back(std::move(flag));
+        if (m_examine) {
+            step.traits = m_examine(source, cpp);
+            for (const std::string &name : step.traits.ownNames)
+                step.argv.push_back("-DKVN_OWN_" + name);
+            if (step.traits.oldPointers) {
+                for (const char *word : {"-Dfar=", "-Dnear=", "-Dhuge="})
+                    step.argv.emplace_back(word);
+            }
+            if (step.traits.needsCopy()) {
+                // The copy lives elsewhere; "..." includes are still looked
+                // for beside the source.
+                step.fromCopy = true;
+                step.argv.push_back("-iquote");
+                step.argv.push_back(folderOf(source).empty() ? "." : folderOf(source));
+            }
+        }
 
         const bool viaAssembler = m_options.stage == Stage::Assembly || m_options.stage == Stage::AssemblyThenObject;
         step.output = viaAssembler ? placed(source, ".asm") : objectFor(source);
@@ -272,6 +301,8 @@ private:
             else
                 step.argv.push_back(library);
         }
+        if (!m_compat.library.empty())
+            step.argv.push_back(m_compat.library);
         if (!cpp)
             step.argv.emplace_back("-lm"); // the C++ driver links the maths library by itself
         std::vector<std::string> linkerOptions = m_options.linkerOptions;
@@ -315,10 +346,10 @@ std::string withExtension(const std::string &path, const std::string &extension)
     return path.substr(0, dot) + extension;
 }
 
-BuildPlan planBuild(const BuildOptions &options, const Toolchain &toolchain, const std::string &compatHeaders,
-                    const std::function<bool(const std::string &)> &exists)
+BuildPlan planBuild(const BuildOptions &options, const Toolchain &toolchain, const CompatLayer &compat,
+                    const std::function<bool(const std::string &)> &exists, const SourceExaminer &examine)
 {
-    return Planner(options, toolchain, compatHeaders, exists).plan();
+    return Planner(options, toolchain, compat, exists, examine).plan();
 }
 
 } // namespace kvncc

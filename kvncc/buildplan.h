@@ -1,6 +1,7 @@
 #pragma once
 
 #include "kvncc/buildoptions.h"
+#include "kvncc/oldsource.h"
 #include "kvncc/toolchain.h"
 
 #include <functional>
@@ -21,6 +22,10 @@ struct BuildStep
     std::vector<std::string> argv; // argv[0] is the program's path; empty for a DebugFile copied by kvncc itself
     std::string input;  // the source, assembler file or executable the step reads
     std::string output; // the file the step makes
+    // A compile of a copy of input rewritten for traits (rewrittenSource):
+    // the copy's path takes the place of input in argv.
+    bool fromCopy = false;
+    SourceTraits traits;
     bool operator==(const BuildStep &) const = default;
 };
 
@@ -41,10 +46,17 @@ std::string withExtension(const std::string &path, const std::string &extension)
 // executable is the -e path (a bare -e name goes into the -n folder),
 // otherwise the first source's name with ".exe" (".so" for -tWD); with -v
 // the debug information goes into a ".tds" file named after the
-// executable. compatHeaders is the folder of iostream.h and friends, searched
-// after every other include folder; empty when it is missing.
-// exists tells whether a file exists; a missing source is a failure.
-BuildPlan planBuild(const BuildOptions &options, const Toolchain &toolchain, const std::string &compatHeaders,
-                    const std::function<bool(const std::string &)> &exists);
+// executable. exists tells whether a file exists; a missing source is a
+// failure. examine tells what a source written for the old compilers needs
+// (empty: nothing).
+struct CompatLayer
+{
+    std::string headers;  // iostream.h, conio.h, ...: searched after every other folder
+    std::string wrappers; // stdio.h, stdlib.h, string.h with the old extras: before the system's
+    std::string library;  // the old library, linked after everything of the program's
+};
+using SourceExaminer = std::function<SourceTraits(const std::string &source, bool cpp)>;
+BuildPlan planBuild(const BuildOptions &options, const Toolchain &toolchain, const CompatLayer &compat,
+                    const std::function<bool(const std::string &)> &exists, const SourceExaminer &examine = {});
 
 } // namespace kvncc

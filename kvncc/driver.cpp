@@ -6,6 +6,7 @@
 #include "kvncc/process.h"
 #include "kvncc/toolchain.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -18,6 +19,9 @@
 #endif
 #ifndef KVNCC_INSTALLED_HEADERS
 #define KVNCC_INSTALLED_HEADERS "../share/kvn/include"
+#endif
+#ifndef KVNCC_INSTALLED_LIBRARY
+#define KVNCC_INSTALLED_LIBRARY "../lib/kvn"
 #endif
 
 namespace kvncc {
@@ -64,6 +68,88 @@ std::string compatHeaderFolder(const std::string &own)
     }
     return {};
 }
+
+// The old library beside kvncc: in the build folder's layout, or where it
+// is installed.
+std::string compatLibrary(const std::string &own)
+{
+    for (const std::string &candidate :
+         {own + "/lib/kvn/libkvncompat.a", own + "/" + KVNCC_INSTALLED_LIBRARY + "/libkvncompat.a"}) {
+        std::error_code problem;
+        if (std::filesystem::is_regular_file(candidate, problem))
+            return std::filesystem::path(candidate).lexically_normal().string();
+    }
+    return {};
+}
+
+CompatLayer compatLayer(const std::string &own)
+{
+    CompatLayer layer;
+    layer.headers = compatHeaderFolder(own);
+    std::error_code problem;
+    if (!layer.headers.empty() && std::filesystem::is_regular_file(layer.headers + "/wrap/stdlib.h", problem))
+        layer.wrappers = layer.headers + "/wrap";
+    layer.library = compatLibrary(own);
+    return layer;
+}
+
+SourceTraits examineFile(const std::string &source, bool cpp)
+{
+    std::string text;
+    return readFile(source, text) ? examineSource(text, cpp) : SourceTraits();
+}
+
+// The copies of sources that kvncc compiles in their place, in a folder of
+// their own that goes when the build is over.
+class SourceCopies
+{
+public:
+    ~SourceCopies()
+    {
+        if (!m_folder.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(m_folder, ignored);
+        }
+    }
+
+    // The path of step's source rewritten, or an empty text with problem
+    // set when it could not be written.
+    std::string copyFor(const BuildStep &step, bool cpp, std::string &problem)
+    {
+        std::string text;
+        if (!readFile(step.input, text)) {
+            problem = "cannot read " + step.input + ": " + text;
+            return {};
+        }
+        if (m_folder.empty()) {
+            const char *tmp = std::getenv("TMPDIR");
+            std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/kvncc-XXXXXX";
+            if (!::mkdtemp(pattern.data())) {
+                problem = std::string("cannot make a folder for a copy of the source: ") + std::strerror(errno);
+                return {};
+            }
+            m_folder = pattern;
+        }
+        // Under the source's own name, which the object file keeps and the
+        // linker's messages show.
+        const std::string folder = m_folder + "/" + std::to_string(++m_count);
+        std::error_code made;
+        std::filesystem::create_directory(folder, made);
+        const std::string copy = folder + "/" + baseName(step.input);
+        std::ofstream out(copy, std::ios::binary);
+        out << rewrittenSource(text, step.traits, step.input, cpp);
+        out.close();
+        if (!out) {
+            problem = "cannot write " + copy + ": " + std::strerror(errno);
+            return {};
+        }
+        return copy;
+    }
+
+private:
+    std::string m_folder;
+    int m_count = 0;
+};
 
 std::string failureLine(const BuildStep &step, const ProcessResult &result)
 {
@@ -117,7 +203,11 @@ int runKvncc(const std::vector<std::string> &args)
                  + baseName(choice.cxx) + "\n");
     if (args.empty() || parsed.help) {
         writeOut(usage);
-        return 0;
+        if (parsed.help)
+            return 0;
+        // Nothing was built, so nothing may pass for built.
+        writeOut("kvncc: fatal: no source file given\n");
+        return 1;
     }
     for (const std::string &line : choice.warnings)
         writeOut(line + "\n");
@@ -135,12 +225,19 @@ int runKvncc(const std::vector<std::string> &args)
         writeOut(problem + "\n");
         return 1;
     }
-    const std::string headers = compatHeaderFolder(own);
-    if (headers.empty())
+    const CompatLayer compat = compatLayer(own);
+    if (compat.headers.empty() || compat.wrappers.empty())
         writeOut("kvncc: warning: the compatibility headers (iostream.h, conio.h, ...) are missing beside kvncc\n");
+    if (compat.library.empty())
+        writeOut("kvncc: warning: the old library (libkvncompat.a) is missing beside kvncc\n");
 
-    const BuildPlan plan = planBuild(options, toolchain, headers,
-                                     [](const std::string &file) { return std::filesystem::exists(file); });
+    const BuildPlan plan = planBuild(
+        options, toolchain, compat,
+        [](const std::string &file) {
+            std::error_code problem;
+            return std::filesystem::exists(file, problem);
+        },
+        examineFile);
     if (!plan.failure.empty()) {
         writeOut(plan.failure + "\n");
         return 1;
@@ -158,6 +255,7 @@ int runKvncc(const std::vector<std::string> &args)
     const std::vector<std::string> environment = compilerEnvironment(currentEnvironment(), toolchain.searchPath);
     DiagnosticFilter filter(options.warningLimit);
     const auto show = [&filter](std::string_view chunk) { writeOut(filter.feed(chunk)); };
+    SourceCopies copies;
     bool compiled = true;
     bool previousFailed = false;
     std::size_t sourcesDone = 0;
@@ -172,7 +270,18 @@ int runKvncc(const std::vector<std::string> &args)
         if (step.kind == BuildStep::Kind::Compile)
             ++sourcesDone;
         const int warningsBefore = filter.warnings();
-        const ProcessResult result = step.argv.empty() ? copyDebugFile(step) : runCollecting(step.argv, environment, show);
+        std::vector<std::string> argv = step.argv;
+        if (step.fromCopy) {
+            std::string problem;
+            const bool cpp = std::find(argv.begin(), argv.end(), "c++") != argv.end();
+            const std::string copy = copies.copyFor(step, cpp, problem);
+            if (copy.empty()) {
+                writeOut("kvncc: fatal: " + problem + "\n");
+                return 1;
+            }
+            std::replace(argv.begin(), argv.end(), step.input, copy);
+        }
+        const ProcessResult result = argv.empty() ? copyDebugFile(step) : runCollecting(argv, environment, show);
         writeOut(filter.finish());
         if (!result.succeeded()) {
             if (!step.argv.empty())

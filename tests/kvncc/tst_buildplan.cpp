@@ -35,14 +35,17 @@ Toolchain clangToolchain()
 
 // Plans a command line against a disk on which every file but the named
 // missing ones exists.
-BuildPlan plan(const Words &args, const Toolchain &toolchain = gccToolchain(), const std::set<std::string> &missing = {})
+const std::string compatLibrary = "/kvn/lib/libkvncompat.a";
+
+BuildPlan plan(const Words &args, const Toolchain &toolchain = gccToolchain(), const std::set<std::string> &missing = {},
+               const SourceExaminer &examine = {})
 {
     const ParseResult parsed = parseCommandLine(args, [](const std::string &, std::string &text) {
         text = "unused";
         return false;
     });
-    return planBuild(parsed.options, toolchain, "/kvn/include",
-                     [&missing](const std::string &file) { return !missing.contains(file); });
+    return planBuild(parsed.options, toolchain, {"/kvn/include", "/kvn/include/wrap", compatLibrary},
+                     [&missing](const std::string &file) { return !missing.contains(file); }, examine);
 }
 
 QStringList toQt(const Words &words)
@@ -79,7 +82,9 @@ private slots:
         QTest::addColumn<QStringList>("absent");
         // Only the cases where switches interact or are spelled differently;
         // the plain one-to-one switches are proven by building real programs.
-        QTest::newRow("no switches") << QStringList{} << QStringList{"-x", "c++", "-c", "-idirafter", "/kvn/include"}
+        QTest::newRow("no switches") << QStringList{}
+                                     << QStringList{"-x", "c++", "-c", "-idirafter", "/kvn/include", "-isystem",
+                                                    "/kvn/include/wrap", "-fpermissive", "-fno-diagnostics-show-caret"}
                                      << QStringList{"-O0", "-Os", "-O1", "-O2", "-g", "-Wall", "-w"};
         QTest::newRow("-O1 is smallest") << QStringList{"-O1"} << QStringList{"-Os"} << QStringList{"-O1"};
         QTest::newRow("-Oc alone is O1") << QStringList{"-Oc"} << QStringList{"-O1"} << QStringList{};
@@ -121,7 +126,8 @@ private slots:
         QVERIFY(containsInOrder(p.steps[0].argv, {"-c", "/src/hello.cpp", "-o", "/src/hello.obj"}));
         QCOMPARE(p.steps[1].kind, Kind::Link);
         QCOMPARE(p.steps[1].output, "/out/hello.exe");
-        QCOMPARE(toQt(p.steps[1].argv), (QStringList{"/usr/bin/g++", "/src/hello.obj", "-o", "/out/hello.exe"}));
+        QCOMPARE(toQt(p.steps[1].argv), (QStringList{"/usr/bin/g++", "/src/hello.obj", "-o", "/out/hello.exe",
+                                                     QString::fromStdString(compatLibrary)}));
     }
 
     void cSourcesUseTheCDriverAndTheMathsLibrary()
@@ -130,6 +136,7 @@ private slots:
         QVERIFY(containsInOrder(p.steps[0].argv, {"/usr/bin/gcc", "-x", "c"}));
         QCOMPARE(p.steps[1].argv.front(), "/usr/bin/gcc");
         QCOMPARE(p.steps[1].argv.back(), "-lm");
+        QCOMPARE(p.steps[1].argv.at(p.steps[1].argv.size() - 2), compatLibrary); // after the program's own libraries
         QCOMPARE(p.steps[1].output, "/src/prog.exe"); // no -e: named after the source
 
         const BuildPlan upper = plan({"/src/OLD.C"});
@@ -220,6 +227,29 @@ private slots:
         QVERIFY(!argv.contains("-fmax-errors=3"));
         QVERIFY(!argv.contains("-fschedule-insns"));
         QVERIFY(!argv.contains("-fmerge-constants"));
+        QVERIFY(argv.contains("-fno-caret-diagnostics"));
+        QVERIFY(!argv.contains("-fpermissive"));
+    }
+
+    // What the look at the source found reaches the compile of that source.
+    void oldSourcesGetTheirOwnFlags()
+    {
+        const SourceExaminer examine = [](const std::string &source, bool) {
+            SourceTraits traits;
+            if (source == "/s/old.cpp") {
+                traits.voidMain = true;
+                traits.ownNames = {"strrev", "clrscr"};
+                traits.oldPointers = true;
+            }
+            return traits;
+        };
+        const BuildPlan p = plan({"/s/old.cpp", "/s/new.cpp"}, gccToolchain(), {}, examine);
+        QVERIFY(p.steps[0].fromCopy);
+        QVERIFY(containsInOrder(p.steps[0].argv, {"-DKVN_OWN_strrev", "-DKVN_OWN_clrscr", "-Dfar=", "-Dnear=", "-Dhuge=",
+                                                  "-iquote", "/s"}));
+        QVERIFY(!p.steps[1].fromCopy);
+        const QStringList modern = toQt(p.steps[1].argv);
+        QVERIFY(!modern.contains("-Dfar=") && !modern.contains("-iquote") && !modern.contains("-DKVN_OWN_strrev"));
     }
 
     void refusesWhatCannotBeBuilt()

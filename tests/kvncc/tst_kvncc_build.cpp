@@ -154,6 +154,23 @@ private slots:
                                                     << QStringList{"-eboth.exe", "hello.c", "library.cpp"} << true
                                                     << QStringList{"+hello.obj", "+library.obj", "+both.exe"} << QByteArray()
                                                     << "both.exe" << QByteArray("root 4.0");
+        QTest::newRow("void main in C++ ends with status 0") << QStringList{"void_main.cpp", "old_answer.h"}
+                                                             << QStringList{"-evm.exe", "void_main.cpp"} << true
+                                                             << QStringList{"+void_main.obj", "+vm.exe"} << QByteArray()
+                                                             << "vm.exe" << QByteArray("void main says 7\n");
+        QTest::newRow("void main in C with its arguments") << QStringList{"void_main_args.c", "old_answer.h"}
+                                                           << QStringList{"-eva.exe", "void_main_args.c"} << true
+                                                           << QStringList{"+va.exe"} << QByteArray() << "va.exe"
+                                                           << QByteArray("arguments 1, first none, fix 7\n");
+        QTest::newRow("a message in a void main program names its file and line")
+            << QStringList{"void_main_error.cpp"} << QStringList{"void_main_error.cpp"} << false << QStringList{}
+            << QByteArray("void_main_error.cpp:5:20: error: \xe2\x80\x98not_declared\xe2\x80\x99 was not declared")
+            << QString() << QByteArray();
+        QTest::newRow("main without a type, far and huge pointers") << QStringList{"untyped_main.cpp"}
+                                                                     << QStringList{"untyped_main.cpp"} << true
+                                                                     << QStringList{"+untyped_main.exe"} << QByteArray()
+                                                                     << "untyped_main.exe"
+                                                                     << QByteArray("untyped main with far pointers 1\n");
     }
     void builds()
     {

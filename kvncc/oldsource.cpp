@@ -1,0 +1,263 @@
+#include "kvncc/oldsource.h"
+
+#include <cctype>
+#include <regex>
+
+namespace kvncc {
+
+namespace {
+
+const char *const renamedMain = "void_main";
+
+bool isWordChar(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+// Where the parenthesis that closes the one at open is; npos when none.
+std::size_t closingParen(const std::string &code, std::size_t open)
+{
+    int depth = 0;
+    for (std::size_t i = open; i < code.size(); ++i) {
+        if (code[i] == '(')
+            ++depth;
+        else if (code[i] == ')' && --depth == 0)
+            return i;
+    }
+    return std::string::npos;
+}
+
+int parameterCount(const std::string &list)
+{
+    std::string trimmed;
+    for (const char c : list) {
+        if (!std::isspace(static_cast<unsigned char>(c)))
+            trimmed += c;
+    }
+    if (trimmed.empty() || trimmed == "void")
+        return 0;
+    int count = 1;
+    int depth = 0;
+    for (const char c : list) {
+        if (c == '(' || c == '[')
+            ++depth;
+        else if (c == ')' || c == ']')
+            --depth;
+        else if (c == ',' && depth == 0)
+            ++count;
+    }
+    return count >= 3 ? 3 : count >= 2 ? 2 : 0;
+}
+
+// The first character after the blanks from pos on.
+std::size_t skipBlanks(const std::string &code, std::size_t pos)
+{
+    while (pos < code.size() && std::isspace(static_cast<unsigned char>(code[pos])))
+        ++pos;
+    return pos;
+}
+
+// The opening parentheses of the user's main: with voidMain, every
+// "void main(" (declarations too, so that all of them are renamed),
+// otherwise each definition "main(...) {" with no type before it at the
+// start of a line.
+std::vector<std::size_t> mainsIn(const std::string &code, bool voidMain)
+{
+    static const std::regex typedVoid(R"(\bvoid\s+main\s*\()");
+    static const std::regex untyped(R"((^|\n)[ \t]*main\s*\()");
+    std::vector<std::size_t> found;
+    const std::regex &pattern = voidMain ? typedVoid : untyped;
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), pattern); it != std::sregex_iterator(); ++it) {
+        const std::size_t open = std::size_t(it->position()) + std::size_t(it->length()) - 1;
+        const std::size_t close = closingParen(code, open);
+        if (close == std::string::npos)
+            continue;
+        const std::size_t next = skipBlanks(code, close + 1);
+        if (voidMain || (next < code.size() && code[next] == '{'))
+            found.push_back(open);
+    }
+    return found;
+}
+
+// The position of "main" before the parenthesis at open.
+std::size_t nameBefore(const std::string &code, std::size_t open)
+{
+    std::size_t end = open;
+    while (end > 0 && std::isspace(static_cast<unsigned char>(code[end - 1])))
+        --end;
+    return end - 4;
+}
+
+// Whether name(...) { appears: a definition, not a call or a declaration.
+bool defines(const std::string &code, const std::string &name)
+{
+    for (std::size_t at = code.find(name); at != std::string::npos; at = code.find(name, at + 1)) {
+        if ((at > 0 && isWordChar(code[at - 1])) || (at + name.size() < code.size() && isWordChar(code[at + name.size()])))
+            continue;
+        std::size_t open = at + name.size();
+        while (open < code.size() && std::isspace(static_cast<unsigned char>(code[open])))
+            ++open;
+        if (open >= code.size() || code[open] != '(')
+            continue;
+        // A call sits inside an expression; a definition's name follows a
+        // type, so the word before it is not "return" or an operator.
+        std::size_t before = at;
+        while (before > 0 && std::isspace(static_cast<unsigned char>(code[before - 1])))
+            --before;
+        if (before == 0 || !(isWordChar(code[before - 1]) || code[before - 1] == '*' || code[before - 1] == '&'))
+            continue;
+        if (before >= 6 && code.compare(before - 6, 6, "return") == 0)
+            continue;
+        std::size_t close = closingParen(code, open);
+        if (close == std::string::npos)
+            continue;
+        std::size_t next = close + 1;
+        while (next < code.size() && std::isspace(static_cast<unsigned char>(code[next])))
+            ++next;
+        if (code.compare(next, 5, "const") == 0)
+            next += 5;
+        while (next < code.size() && std::isspace(static_cast<unsigned char>(code[next])))
+            ++next;
+        if (next < code.size() && code[next] == '{')
+            return true;
+        // An old-style C definition: the parameters' types, then the body.
+        if (next < code.size() && std::isalpha(static_cast<unsigned char>(code[next]))) {
+            const std::size_t semicolonOrBrace = code.find_first_of(";{(", next);
+            if (semicolonOrBrace != std::string::npos && code[semicolonOrBrace] == ';') {
+                const std::size_t brace = code.find_first_of("{()=", semicolonOrBrace);
+                if (brace != std::string::npos && code[brace] == '{')
+                    return true;
+            }
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+const std::vector<std::string> &oldLibraryNames()
+{
+    static const std::vector<std::string> names = {
+        "strupr", "strlwr", "strrev", "strset", "strnset", "stricmp", "strcmpi", "strnicmp", "strncmpi",
+        "itoa", "ltoa", "ultoa", "random", "randomize", "gets",
+        "getch", "getche", "kbhit", "clrscr", "gotoxy", "putch", "cputs",
+        "textcolor", "textbackground", "textattr", "textmode", "cprintf", "cscanf", "cgets",
+        "clreol", "delline", "insline", "window", "wherex", "wherey",
+        "highvideo", "normvideo", "lowvideo", "delay", "sound", "nosound", "gettime", "getdate", "max", "min",
+    };
+    return names;
+}
+
+std::string codeOnly(const std::string &text)
+{
+    std::string code = text;
+    enum class State { Code, LineComment, BlockComment, String, Character } state = State::Code;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char c = text[i];
+        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+        switch (state) {
+        case State::Code:
+            if (c == '/' && next == '/') {
+                state = State::LineComment;
+                code[i] = ' ';
+            } else if (c == '/' && next == '*') {
+                state = State::BlockComment;
+                code[i] = code[i + 1] = ' ';
+                ++i;
+            } else if (c == '"') {
+                state = State::String;
+            } else if (c == '\'') {
+                state = State::Character;
+            }
+            break;
+        case State::LineComment:
+            if (c == '\n')
+                state = State::Code;
+            else
+                code[i] = ' ';
+            break;
+        case State::BlockComment:
+            if (c == '*' && next == '/') {
+                code[i] = code[i + 1] = ' ';
+                ++i;
+                state = State::Code;
+            } else if (c != '\n') {
+                code[i] = ' ';
+            }
+            break;
+        case State::String:
+        case State::Character:
+            if (c == '\\' && next != '\0') {
+                code[i] = ' ';
+                if (next != '\n')
+                    code[i + 1] = ' ';
+                ++i;
+            } else if ((state == State::String && c == '"') || (state == State::Character && c == '\'') || c == '\n') {
+                state = State::Code; // a line end closes a literal left open by mistake
+            } else {
+                code[i] = ' ';
+            }
+            break;
+        }
+    }
+    return code;
+}
+
+SourceTraits examineSource(const std::string &text, bool cpp)
+{
+    const std::string code = codeOnly(text);
+    SourceTraits traits;
+    for (const std::size_t open : mainsIn(code, true)) {
+        const std::size_t close = closingParen(code, open);
+        if (close == std::string::npos)
+            continue;
+        traits.voidMain = true;
+        traits.mainParameters = std::max(traits.mainParameters, parameterCount(code.substr(open + 1, close - open - 1)));
+    }
+    traits.untypedMain = cpp && !traits.voidMain && !mainsIn(code, false).empty();
+    for (const std::string &name : oldLibraryNames()) {
+        if (defines(code, name))
+            traits.ownNames.push_back(name);
+    }
+    static const std::regex pointers(R"(\b(far|near|huge)\s*\*|\*\s*(far|near|huge)\b)");
+    traits.oldPointers = std::regex_search(code, pointers);
+    return traits;
+}
+
+std::string rewrittenSource(const std::string &text, const SourceTraits &traits, const std::string &shownPath,
+                            bool cpp)
+{
+    const std::string code = codeOnly(text);
+    std::string body = text;
+    if (cpp) {
+        // From the last to the first, so that the positions found stay right.
+        const std::vector<std::size_t> mains = mainsIn(code, traits.voidMain);
+        for (auto it = mains.rbegin(); it != mains.rend(); ++it)
+            body.replace(nameBefore(code, *it), 4, traits.voidMain ? renamedMain : "int main");
+    }
+    std::string quoted;
+    for (const char c : shownPath) {
+        if (c == '"' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    std::string result;
+    // The user's main keeps its name; its symbol makes room for kvncc's.
+    if (traits.voidMain && !cpp)
+        result += "void main() __asm__(\"kvn_void_main\");\n";
+    result += "#line 1 \"" + quoted + "\"\n" + body;
+    if (traits.voidMain) {
+        static const char *const arguments[] = {"", "kvn_argc, kvn_argv", "kvn_argc, kvn_argv, kvn_envp"};
+        const int which = traits.mainParameters == 3 ? 2 : traits.mainParameters == 2 ? 1 : 0;
+        const std::string entry = cpp ? "int main(" : "int kvn_main(";
+        result += "\n";
+        if (!cpp)
+            result += "int kvn_main(int kvn_argc, char **kvn_argv, char **kvn_envp) __asm__(\"main\");\n";
+        result += entry + "int kvn_argc, char **kvn_argv, char **kvn_envp)\n{\n"
+                  "    (void)kvn_argc; (void)kvn_argv; (void)kvn_envp;\n    "
+                  + std::string(cpp ? renamedMain : "main") + "(" + arguments[which] + ");\n    return 0;\n}\n";
+    }
+    return result;
+}
+
+} // namespace kvncc

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kvncc {
+
+// What kvncc needs to know of a source written for the old compilers.
+struct SourceTraits
+{
+    // It defines "void main(...)", which C++ refuses and which in C leaves
+    // the exit status to chance: the source is compiled from a copy whose
+    // main of kvncc's calls it and returns 0.
+    bool voidMain = false;
+    int mainParameters = 0; // of the user's main: 0, 2 (argc, argv) or 3 (with envp)
+    // C++ only: a main without a return type, implicit int in the old days.
+    bool untypedMain = false;
+    // Names of the old library that the program defines itself, so that the
+    // old headers leave them alone (KVN_OWN_<name>).
+    std::vector<std::string> ownNames;
+    // It writes far, near or huge pointers, which mean nothing here.
+    bool oldPointers = false;
+
+    bool needsCopy() const { return voidMain || untypedMain; }
+    bool operator==(const SourceTraits &) const = default;
+};
+
+// The names of the old library that the compatibility headers declare,
+// each guarded by KVN_OWN_<name>.
+const std::vector<std::string> &oldLibraryNames();
+
+// text with comments and the insides of string and character literals
+// turned into blanks, line ends kept, so that searches find only code and
+// positions stay those of text.
+std::string codeOnly(const std::string &text);
+
+SourceTraits examineSource(const std::string &text, bool cpp);
+
+// The copy kvncc compiles in place of a source with traits.needsCopy(),
+// every line where it was, followed by kvncc's main. In C the user's void
+// main keeps its name and only its symbol changes; C++ insists that main
+// returns int, so there it is renamed void_main. A C++ main without a type
+// gets its int. A #line names the user's file, so every message names it
+// and its own line numbers.
+std::string rewrittenSource(const std::string &text, const SourceTraits &traits, const std::string &shownPath,
+                            bool cpp);
+
+} // namespace kvncc
