@@ -3,6 +3,7 @@
 #include "kvncc/buildplan.h"
 #include "kvncc/commandline.h"
 #include "kvncc/diagnosticfilter.h"
+#include "kvncc/oldrules.h"
 #include "kvncc/process.h"
 #include "kvncc/toolchain.h"
 
@@ -112,15 +113,10 @@ public:
         }
     }
 
-    // The path of step's source rewritten, or an empty text with problem
-    // set when it could not be written.
-    std::string copyFor(const BuildStep &step, bool cpp, std::string &problem)
+    // The path of a copy of text, step's source, rewritten for its traits,
+    // or an empty text with problem set when it could not be written.
+    std::string copyFor(const BuildStep &step, bool cpp, const std::string &text, std::string &problem)
     {
-        std::string text;
-        if (!readFile(step.input, text)) {
-            problem = "cannot read " + step.input + ": " + text;
-            return {};
-        }
         if (m_folder.empty()) {
             const char *tmp = std::getenv("TMPDIR");
             std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/kvncc-XXXXXX";
@@ -149,6 +145,103 @@ public:
 private:
     std::string m_folder;
     int m_count = 0;
+};
+
+// One compile. When it fails on a rule the old compilers did not have (a
+// for loop's variable used after it, a jump past an initialisation), the
+// source is mended from the compiler's own messages and compiled again;
+// a mend that does not make it build leaves the first messages standing.
+class Compile
+{
+public:
+    Compile(const BuildStep &step, bool clang, const std::vector<std::string> &environment, SourceCopies &copies)
+        : m_step(step)
+        , m_cpp(std::find(step.argv.begin(), step.argv.end(), "c++") != step.argv.end())
+        , m_clang(clang)
+        , m_environment(environment)
+        , m_copies(copies)
+    {
+    }
+
+    // The result; output receives what is to be shown of it. A problem
+    // kvncc itself met goes to problem, with a failed result.
+    ProcessResult run(std::string &output, std::string &problem)
+    {
+        std::string text;
+        if (m_step.fromCopy && !readFile(m_step.input, text)) {
+            problem = "cannot read " + m_step.input + ": " + text;
+            return {};
+        }
+        ProcessResult result = attempt(text, m_step.fromCopy, output, problem);
+        if (result.succeeded() || !result.started || !m_cpp || !problem.empty())
+            return result;
+        if (text.empty() && !readFile(m_step.input, text))
+            return result;
+        std::vector<OldRuleMend> mends;
+        std::string latest = output;
+        for (int round = 0; round < 3; ++round) {
+            const std::size_t known = mends.size();
+            for (const OldRuleMend &mend : oldRuleMends(latest, m_step.input, m_clang)) {
+                if (std::find(mends.begin(), mends.end(), mend) == mends.end())
+                    mends.push_back(mend);
+            }
+            std::vector<std::string> warnings;
+            const std::string mended = withOldRules(text, mends, m_step.input, m_clang, warnings);
+            if (mends.size() == known || mended == text)
+                break;
+            std::string problemAgain;
+            const ProcessResult again = attempt(mended, true, latest, problemAgain);
+            if (!again.started || !problemAgain.empty())
+                break;
+            // Kept when it built, or when what still fails is a part of what
+            // failed before: the program's real mistakes without the old
+            // rules' noise.
+            if (again.succeeded() || errorsWithin(latest, output)) {
+                output.clear();
+                for (const std::string &line : warnings)
+                    output += line + "\n";
+                output += latest;
+                return again;
+            }
+        }
+        return result;
+    }
+
+private:
+    // Whether every error message of later is one of earlier.
+    static bool errorsWithin(const std::string &later, const std::string &earlier)
+    {
+        std::istringstream lines(later);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.find(": error: ") != std::string::npos && earlier.find(line) == std::string::npos)
+                return false;
+        }
+        return true;
+    }
+
+    ProcessResult attempt(const std::string &text, bool fromCopy, std::string &output, std::string &problem)
+    {
+        std::vector<std::string> argv = m_step.argv;
+        if (fromCopy) {
+            const std::string copy = m_copies.copyFor(m_step, m_cpp, text, problem);
+            if (copy.empty())
+                return {};
+            std::replace(argv.begin(), argv.end(), m_step.input, copy);
+            if (!m_step.fromCopy) {
+                // "..." includes are still looked for beside the source.
+                const std::string folder = folderOf(m_step.input);
+                argv.insert(argv.end(), {"-iquote", folder.empty() ? "." : folder});
+            }
+        }
+        output.clear();
+        return runCollecting(argv, m_environment, [&output](std::string_view chunk) { output += chunk; });
+    }
+
+    const BuildStep &m_step;
+    bool m_cpp;
+    bool m_clang;
+    const std::vector<std::string> &m_environment;
+    SourceCopies &m_copies;
 };
 
 std::string failureLine(const BuildStep &step, const ProcessResult &result)
@@ -270,18 +363,19 @@ int runKvncc(const std::vector<std::string> &args)
         if (step.kind == BuildStep::Kind::Compile)
             ++sourcesDone;
         const int warningsBefore = filter.warnings();
-        std::vector<std::string> argv = step.argv;
-        if (step.fromCopy) {
+        ProcessResult result;
+        if (step.kind == BuildStep::Kind::Compile) {
+            std::string output;
             std::string problem;
-            const bool cpp = std::find(argv.begin(), argv.end(), "c++") != argv.end();
-            const std::string copy = copies.copyFor(step, cpp, problem);
-            if (copy.empty()) {
+            result = Compile(step, toolchain.family == CompilerFamily::Clang, environment, copies).run(output, problem);
+            if (!problem.empty()) {
                 writeOut("kvncc: fatal: " + problem + "\n");
                 return 1;
             }
-            std::replace(argv.begin(), argv.end(), step.input, copy);
+            show(output);
+        } else {
+            result = step.argv.empty() ? copyDebugFile(step) : runCollecting(step.argv, environment, show);
         }
-        const ProcessResult result = argv.empty() ? copyDebugFile(step) : runCollecting(argv, environment, show);
         writeOut(filter.finish());
         if (!result.succeeded()) {
             if (!step.argv.empty())

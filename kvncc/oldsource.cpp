@@ -229,7 +229,7 @@ std::string rewrittenSource(const std::string &text, const SourceTraits &traits,
 {
     const std::string code = codeOnly(text);
     std::string body = text;
-    if (cpp) {
+    if (cpp && traits.needsCopy()) {
         // From the last to the first, so that the positions found stay right.
         const std::vector<std::size_t> mains = mainsIn(code, traits.voidMain);
         for (auto it = mains.rbegin(); it != mains.rend(); ++it)

@@ -171,6 +171,10 @@ private slots:
                                                                      << QStringList{"+untyped_main.exe"} << QByteArray()
                                                                      << "untyped_main.exe"
                                                                      << QByteArray("untyped main with far pointers 1\n");
+        QTest::newRow("old for-scope rule and a jump past an initialisation")
+            << QStringList{"old_rules.cpp"} << QStringList{"old_rules.cpp"} << true << QStringList{"+old_rules.exe"}
+            << QByteArray("old_rules.cpp:9:35: warning: 'i' is used after the for loop") << "old_rules.exe"
+            << QByteArray("after the loop 3\ncase three\n");
     }
     void builds()
     {

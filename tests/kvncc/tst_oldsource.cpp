@@ -1,3 +1,4 @@
+#include "kvncc/oldrules.h"
 #include "kvncc/oldsource.h"
 
 #include <QProcess>
@@ -109,6 +110,68 @@ private slots:
         const QByteArray said = compiler.readAll();
         QVERIFY2(said.contains("/home/u/my \"old\" prog.c:4:5: error:"), said.constData());
         QVERIFY2(!said.contains("main' must return"), said.constData());
+    }
+
+    void readsTheMessagesThatCallForAMend()
+    {
+        const std::string gcc = "/p/a.cpp: In function \xe2\x80\x98int main()\xe2\x80\x99:\n"
+                                "/p/a.cpp:4:17: error: \xe2\x80\x98i\xe2\x80\x99 was not declared in this scope\n"
+                                "/p/a.cpp:11:7: error: jump to case label\n"
+                                "/p/a.cpp:8:7: note:   crosses initialization of \xe2\x80\x98int j\xe2\x80\x99\n"
+                                "/p/other.h:2:1: error: 'k' was not declared in this scope\n"
+                                "/p/a.cpp:9:3: error: 'n' was not declared in this scope\n";
+        using K = OldRuleMend::Kind;
+        QCOMPARE(oldRuleMends(gcc, "/p/a.cpp", false),
+                 (std::vector<OldRuleMend>{{K::ForScope, 4, 17, "i"}, {K::JumpPastInitialisation, 8, 7, {}},
+                                           {K::ForScope, 9, 3, "n"}}));
+        const std::string clang = "/p/a.cpp:4:17: error: use of undeclared identifier 'i'\n"
+                                  "/p/a.cpp:11:2: error: cannot jump from switch statement to this case label\n"
+                                  "/p/a.cpp:8:7: note: jump bypasses variable initialization\n";
+        QCOMPARE(oldRuleMends(clang, "/p/a.cpp", true),
+                 (std::vector<OldRuleMend>{{K::ForScope, 4, 17, "i"}, {K::JumpPastInitialisation, 8, 7, {}}}));
+    }
+
+    void mendsKeepEveryLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("mended");
+        const int forScope = int(OldRuleMend::Kind::ForScope);
+        const int jump = int(OldRuleMend::Kind::JumpPastInitialisation);
+        QTest::newRow("loop variable used after it") << "{\n for (int i = 0, j = 1; i < 3; i++) ;\n f(i);\n}" << forScope
+                                                     << 3 << 4 << "i" << "{\n int i = 0, j = 1; for (; i < 3; i++) ;\n f(i);\n}";
+        QTest::newRow("tab counted to column 9") << "{\n\tfor (long n=2;;) ;\n\tf(n);\n}" << forScope << 3 << 11 << "n"
+                                                 << "{\n\tlong n=2; for (;;) ;\n\tf(n);\n}";
+        QTest::newRow("not out of an unbraced if") << "{\n if (x) for (int i = 0;;) ;\n f(i);\n}" << forScope << 3 << 4
+                                                   << "i" << "{\n if (x) for (int i = 0;;) ;\n f(i);\n}";
+        QTest::newRow("no loop declares it") << "{\n f(i);\n}" << forScope << 2 << 4 << "i" << "{\n f(i);\n}";
+        QTest::newRow("scalar jumped over") << "case 1:\n  int j = g(1, 2);\n" << jump << 2 << 7 << ""
+                                            << "case 1:\n  int j; j = g(1, 2);\n";
+        QTest::newRow("pointer jumped over") << "{ char *p = s;" << jump << 1 << 9 << "" << "{ char *p; p = s;";
+        QTest::newRow("a class keeps its constructor") << "{ string s = \"x\";" << jump << 1 << 10 << ""
+                                                       << "{ string s = \"x\";";
+        QTest::newRow("two declarators") << "{ int a = 1, b = 2;" << jump << 1 << 7 << "" << "{ int a = 1, b = 2;";
+    }
+
+    void mendsKeepEveryLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, kind);
+        QFETCH(int, line);
+        QFETCH(int, column);
+        QFETCH(QString, name);
+        QFETCH(QString, mended);
+        std::vector<std::string> warnings;
+        const std::string result = withOldRules(text.toStdString(),
+                                                {{OldRuleMend::Kind(kind), line, column, name.toStdString()}}, "a.cpp",
+                                                false, warnings);
+        QCOMPARE(QString::fromStdString(result), mended);
+        QCOMPARE(warnings.size(), std::size_t(mended != text ? 1 : 0));
+        for (const std::string &w : warnings)
+            QVERIFY(w.find("error") == std::string::npos && w.find(": warning: ") != std::string::npos);
     }
 };
 

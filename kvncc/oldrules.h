@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kvncc {
+
+// Two rules of C++ that the old compilers did not have, and that programs
+// written for them break: a variable of a for loop's head used after the
+// loop (it lived on in the enclosing block), and a jump to a case label past
+// the initialisation of a variable. kvncc mends them from the compiler's own
+// messages and compiles again, as those compilers took the code: with a
+// warning.
+struct OldRuleMend
+{
+    enum class Kind { ForScope, JumpPastInitialisation };
+    Kind kind = Kind::ForScope;
+    int line = 0;   // from 1: the use after the loop, or the variable jumped over
+    int column = 0; // as the compiler counted it
+    std::string name;
+    bool operator==(const OldRuleMend &) const = default;
+};
+
+// The mends that the compiler's messages about file (as the compile named
+// it) call for. clang tells that the columns are Clang's (bytes) rather
+// than GCC's (display columns).
+std::vector<OldRuleMend> oldRuleMends(const std::string &compilerOutput, const std::string &file, bool clang);
+
+// text with the mends made, every line where it was: a for loop's
+// declaration moves in front of the loop ("for (int i = 0; ..." becomes
+// "int i = 0; for (; ..."), and a scalar variable jumped over is declared
+// first and then assigned ("int j = 5;" becomes "int j; j = 5;"). The lines
+// of warning to show for the mends made go to warnings ("file:line:column:
+// warning: ..."); a mend that cannot be made safely is left out.
+std::string withOldRules(const std::string &text, const std::vector<OldRuleMend> &mends, const std::string &file,
+                         bool clang, std::vector<std::string> &warnings);
+
+} // namespace kvncc
