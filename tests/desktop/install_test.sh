@@ -20,8 +20,9 @@ fail() {
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 ||
   { cat "$work/install.log" >&2; fail "cmake --install failed"; }
 
-for file in bin/kvn bin/kvncc bin/kvnrun libexec/kvn/pause \
+for file in bin/kvn bin/kvncc bin/kvnrun libexec/kvn/pause libexec/kvn/PAUSE libexec/kvn/cls libexec/kvn/CLS \
   share/kvn/include/iostream.h share/kvn/include/conio.h share/kvn/include/fstream.h share/kvn/include/iomanip.h \
+  share/kvn/include/dos.h share/kvn/include/wrap/stdlib.h share/kvn/include/wrap/string.h share/kvn/include/wrap/stdio.h \
   share/kvn/web/index.html share/kvn/web/kvn.css share/kvn/web/kvn.svg share/kvn/web/help/kvn/index.html \
   share/applications/kvn.desktop share/icons/hicolor/scalable/apps/kvn.svg \
   share/metainfo/org.korvane.kvn.metainfo.xml; do
@@ -61,6 +62,10 @@ status=0
 (cd "$work/run" && "$prefix/bin/kvncc" -e"$work/run/new" new.cpp) >"$work/kvncc.log" 2>&1 ||
   { cat "$work/kvncc.log" >&2; fail "the installed kvncc could not compile the new-file template"; }
 [ -x "$work/run/new" ] || { cat "$work/kvncc.log" >&2; fail "kvncc built no program"; }
+if grep -q "missing beside kvncc" "$work/kvncc.log"; then
+  cat "$work/kvncc.log" >&2
+  fail "the installed kvncc did not find its old headers and library"
+fi
 (cd "$work/run" && timeout 20 "$prefix/bin/kvnrun" ./new </dev/null) >"$work/kvnrun.log" 2>&1 ||
   { cat "$work/kvnrun.log" >&2; fail "kvnrun could not run the program"; }
 if grep -q "pause command was not found" "$work/kvnrun.log"; then
