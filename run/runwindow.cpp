@@ -35,7 +35,7 @@ RunWindow::RunWindow(Controls controls, Services services)
     : m_controls(controls)
     , m_services(services)
 {
-    m_controls.Timer1.setInterval(2000);
+    m_controls.Timer1.setInterval(armingDelay);
     m_controls.Timer1.setEnabled(false);
     m_controls.Timer1.onTimeout([this] { Timer1_Timer(); });
     m_controls.cmdStop.setVisible(false);
@@ -49,12 +49,22 @@ bool RunWindow::isRunning() const
 void RunWindow::Form_Load()
 {
     m_loaded = true;
+    m_controls.Timer1.setInterval(armingDelay);
     m_controls.Timer1.setEnabled(true);
     m_controls.window.showWindow();
     applyFontSize();
     m_controls.Text1.setText(waitingText());
     if (request.A_start)
         m_controls.lblVerdict.setCaption(QString());
+}
+
+void RunWindow::Text1_Painted()
+{
+    // The waiting text is on the screen: the armed run need not wait longer.
+    if (m_controls.Timer1.isEnabled() && m_controls.Timer1.interval() != 0) {
+        m_controls.Timer1.setInterval(0);
+        m_controls.Timer1.setEnabled(true);
+    }
 }
 
 void RunWindow::Timer1_Timer()

@@ -54,9 +54,12 @@ public:
     // time the window shows.
     void followFontSize(std::function<double()> editorFontSize) { m_fontSize = std::move(editorFontSize); }
 
-    // Shows the window with its waiting text and arms the run. A window
-    // already showing the end of a run starts the next one the same way.
+    // Shows the window with its waiting text and arms the run, which starts
+    // once the box has painted that text (Text1_Painted), or after
+    // armingDelay when it cannot paint. A window already showing the end of
+    // a run starts the next one the same way.
     void Form_Load();
+    void Text1_Painted();
     void Timer1_Timer();
     void RunCompiler();
     void cmdCopy_Click();
@@ -96,6 +99,7 @@ public:
     static QString waitingText() { return QStringLiteral("Please wait while running compiler..."); }
     static constexpr TwipSize initialSize{6600, 6465};
     static constexpr int verdictHeight = 480;
+    static constexpr int armingDelay = 500;
 
 private:
     void runEnded(const Process::Result &result);

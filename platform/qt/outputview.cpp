@@ -139,6 +139,12 @@ void OutputView::paintIcons(QPaintEvent *event)
     }
 }
 
+void OutputView::paintEvent(QPaintEvent *event)
+{
+    QPlainTextEdit::paintEvent(event);
+    emit painted();
+}
+
 void OutputView::resizeEvent(QResizeEvent *event)
 {
     QPlainTextEdit::resizeEvent(event);

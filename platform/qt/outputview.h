@@ -21,8 +21,11 @@ public:
 
 signals:
     void lineActivated(int line);
+    // After each paint of the text.
+    void painted();
 
 protected:
+    void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;

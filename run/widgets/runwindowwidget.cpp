@@ -52,6 +52,8 @@ void RunWindowWidget::connectTo(RunWindow &run)
     connect(qobject_cast<QPushButton *>(m_widgets.value(QStringLiteral("cmdSave"))), &QPushButton::clicked, this,
             [&run] { run.cmdSave_Click(); });
     connect(m_stop.widget(), &QPushButton::clicked, this, [&run] { run.cmdStop_Click(); });
+    // Queued: the logic is not called from inside the paint.
+    connect(output(), &OutputView::painted, this, [&run] { run.Text1_Painted(); }, Qt::QueuedConnection);
     run.Form_Resize();
 }
 

@@ -16,8 +16,16 @@ private slots:
         QVERIFY(f.window.isShown());
         QCOMPARE(f.Text1.text(), QStringLiteral("Please wait while running compiler..."));
         QVERIFY(f.Timer1.isEnabled());
-        QCOMPARE(f.Timer1.interval(), 2000);
+        QCOMPARE(f.Timer1.interval(), RunWindow::armingDelay);
         QVERIFY(f.process.calls.isEmpty());
+        // Once the waiting text is painted the run need not wait.
+        f.run.Text1_Painted();
+        QVERIFY(f.Timer1.isEnabled());
+        QCOMPARE(f.Timer1.interval(), 0);
+        QVERIFY(f.Timer1.tick());
+        QCOMPARE(f.process.calls.size(), 1);
+        f.run.Text1_Painted(); // later paints start nothing
+        QVERIFY(!f.Timer1.isEnabled());
     }
 
     void cleanRun()

@@ -33,6 +33,12 @@ private slots:
 
         run.request.A_start = true;
         run.request.A_clocation = QStringLiteral("/usr/bin/kvncc");
+        // The compiler starts once the waiting text has been painted.
+        QSignalSpy painted(widget.output(), &OutputView::painted);
+        QString shownAtStart;
+        process.onStart = [&](const FakeProcess::Call &) {
+            shownAtStart = painted.isEmpty() ? QString() : widget.output()->toPlainText();
+        };
         run.Form_Load();
         QVERIFY(QTest::qWaitForWindowExposed(&widget));
         QCOMPARE(widget.windowTitle(), QStringLiteral("Run 1.2"));
@@ -45,8 +51,8 @@ private slots:
         QCOMPARE(copy->text(), QStringLiteral("&Copy to clipboard"));
         QCOMPARE(save->text(), QStringLiteral("&Save to text"));
 
-        // The run's timer is a real one: the compile starts two seconds later.
         QTRY_COMPARE_WITH_TIMEOUT(process.calls.size(), 1, 5000);
+        QCOMPARE(shownAtStart, RunWindow::waitingText());
         QVERIFY(stop->isVisible());
         stop->click();
         QCOMPARE(process.stops, 1);

@@ -1,2 +1,0 @@
-/* Replaced by the old library's sources. */
-int kvn_compat_placeholder;
