@@ -1,101 +1,147 @@
-/* <conio.h> for console programs of the classic DOS and Windows compilers,
-   on a terminal: getch, getche, kbhit, clrscr, gotoxy, putch, cputs.
-   Usable from C and C++. Part of KVN.
+/* <conio.h> of the classic DOS and Windows compilers, on a terminal: keys
+   read one at a time, the cursor, windows and colours through the
+   terminal's escape codes. Usable from C89 to C++20. Part of KVN.
 
-   getch() and getche() read one key at once, without Enter; on a terminal
-   Enter gives 13 ('\r') as it did there. When standard input is not a
-   terminal they read the next character of the input. */
+   The functions live in KVN's old library, which kvncc links into every
+   program, so a C program that calls getch() without this header still
+   links. A program that defines one of these names itself gets
+   -DKVN_OWN_<name> from kvncc, which hides our declaration of that name so
+   that the program's own one never clashes with it.
+
+   getch() and getche() read one key at once, without Enter; Enter gives 13
+   and the arrow and function keys give 0 followed by their scan code, as
+   there. When standard input is not a terminal they read the next
+   character of the input (a line end counting as Enter).
+
+   Only what goes through these functions (cputs, cprintf, putch, clrscr,
+   ...) takes the colours of textcolor() and textbackground(); printf()
+   and cout print as they always do, as on the old systems. */
 #ifndef KVN_COMPAT_CONIO_H
 #define KVN_COMPAT_CONIO_H
 
-#include <poll.h>
+/* The old header was usually paired with printf() and programs came to
+   rely on getting it from here. */
 #include <stdio.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
 
-static inline int kvn_conio_key(int echo)
-{
-    struct termios saved, raw;
-    unsigned char key;
-    fflush(stdout);
-    if (tcgetattr(STDIN_FILENO, &saved) != 0) {
-        int c = getchar();
-        if (echo && c != EOF) {
-            putchar(c);
-            fflush(stdout);
-        }
-        return c;
-    }
-    raw = saved;
-    raw.c_lflag &= ~(tcflag_t)(ICANON | ECHO);
-    raw.c_iflag &= ~(tcflag_t)ICRNL;
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    tcsetattr(STDIN_FILENO, TCSANOW, &raw);
-    if (read(STDIN_FILENO, &key, 1) != 1)
-        key = 0;
-    tcsetattr(STDIN_FILENO, TCSANOW, &saved);
-    if (echo) {
-        putchar(key);
-        fflush(stdout);
-    }
-    return key;
-}
+#ifdef __cplusplus
+extern "C" {
+#endif
 
-static inline int getch(void)
-{
-    return kvn_conio_key(0);
-}
+enum COLORS {
+    BLACK, BLUE, GREEN, CYAN, RED, MAGENTA, BROWN, LIGHTGRAY,
+    DARKGRAY, LIGHTBLUE, LIGHTGREEN, LIGHTCYAN, LIGHTRED, LIGHTMAGENTA, YELLOW, WHITE
+};
+#ifndef BLINK
+#define BLINK 128
+#endif
 
-static inline int getche(void)
-{
-    return kvn_conio_key(1);
-}
+enum text_modes { LASTMODE = -1, BW40 = 0, C40 = 1, BW80 = 2, C80 = 3, MONO = 7, C4350 = 64 };
 
-/* Non-zero when a key is waiting to be read. */
-static inline int kbhit(void)
-{
-    struct termios saved, raw;
-    int waiting = 0;
-    fflush(stdout);
-    if (tcgetattr(STDIN_FILENO, &saved) != 0) {
-        struct pollfd input = {STDIN_FILENO, POLLIN, 0};
-        return poll(&input, 1, 0) > 0;
-    }
-    raw = saved;
-    raw.c_lflag &= ~(tcflag_t)(ICANON | ECHO);
-    tcsetattr(STDIN_FILENO, TCSANOW, &raw);
-    ioctl(STDIN_FILENO, FIONREAD, &waiting);
-    tcsetattr(STDIN_FILENO, TCSANOW, &saved);
-    return waiting > 0;
-}
+#define _NOCURSOR 0
+#define _SOLIDCURSOR 1
+#define _NORMALCURSOR 2
 
-static inline void clrscr(void)
-{
-    fputs("\033[2J\033[H", stdout);
-    fflush(stdout);
-}
+struct text_info {
+    unsigned char winleft, wintop, winright, winbottom;
+    unsigned char attribute, normattr;
+    unsigned char currmode;
+    unsigned char screenheight, screenwidth;
+    unsigned char curx, cury;
+};
 
-/* Columns and rows count from 1, from the top left corner. */
-static inline void gotoxy(int x, int y)
-{
-    printf("\033[%d;%dH", y, x);
-    fflush(stdout);
-}
+/* Keys */
+#ifndef KVN_OWN_getch
+int getch(void);
+#endif
+#ifndef KVN_OWN_getche
+int getche(void);
+#endif
+#ifndef KVN_OWN_kbhit
+int kbhit(void);
+#endif
+#ifndef KVN_OWN_ungetch
+int ungetch(int ch);
+#endif
+#ifndef KVN_OWN_cgets
+char *cgets(char *buffer);
+#endif
+#ifndef KVN_OWN_cscanf
+int cscanf(const char *format, ...);
+#endif
 
-static inline int putch(int c)
-{
-    putchar(c);
-    fflush(stdout);
-    return c;
-}
+/* Output in the current colours */
+#ifndef KVN_OWN_putch
+int putch(int ch);
+#endif
+#ifndef KVN_OWN_cputs
+int cputs(const char *text);
+#endif
+#ifndef KVN_OWN_cprintf
+int cprintf(const char *format, ...)
+#if defined(__GNUC__) || defined(__clang__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+#endif
 
-static inline int cputs(const char *text)
-{
-    int result = fputs(text, stdout);
-    fflush(stdout);
-    return result;
+/* The screen, the window and the cursor; columns and rows count from 1 at
+   the top left corner of the current window. */
+#ifndef KVN_OWN_clrscr
+void clrscr(void);
+#endif
+#ifndef KVN_OWN_clreol
+void clreol(void);
+#endif
+#ifndef KVN_OWN_delline
+void delline(void);
+#endif
+#ifndef KVN_OWN_insline
+void insline(void);
+#endif
+#ifndef KVN_OWN_gotoxy
+void gotoxy(int x, int y);
+#endif
+#ifndef KVN_OWN_wherex
+int wherex(void);
+#endif
+#ifndef KVN_OWN_wherey
+int wherey(void);
+#endif
+#ifndef KVN_OWN_window
+void window(int left, int top, int right, int bottom);
+#endif
+#ifndef KVN_OWN_gettextinfo
+void gettextinfo(struct text_info *info);
+#endif
+#ifndef KVN_OWN__setcursortype
+void _setcursortype(int type);
+#endif
+
+/* Colours and modes */
+#ifndef KVN_OWN_textcolor
+void textcolor(int color);
+#endif
+#ifndef KVN_OWN_textbackground
+void textbackground(int color);
+#endif
+#ifndef KVN_OWN_textattr
+void textattr(int attribute);
+#endif
+#ifndef KVN_OWN_textmode
+void textmode(int mode);
+#endif
+#ifndef KVN_OWN_highvideo
+void highvideo(void);
+#endif
+#ifndef KVN_OWN_lowvideo
+void lowvideo(void);
+#endif
+#ifndef KVN_OWN_normvideo
+void normvideo(void);
+#endif
+
+#ifdef __cplusplus
 }
+#endif
 
 #endif
