@@ -276,24 +276,9 @@ static void console_write(const char *text, size_t length)
 
 /* ---- The keyboard ---- */
 
-static int raw_mode(struct termios *saved)
-{
-    struct termios raw;
-    if (tcgetattr(STDIN_FILENO, saved) != 0)
-        return 0;
-    raw = *saved;
-    raw.c_lflag &= ~(tcflag_t)(ICANON | ECHO);
-    raw.c_iflag &= ~(tcflag_t)ICRNL; /* Enter gives 13, as there */
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    tcsetattr(STDIN_FILENO, TCSANOW, &raw);
-    return 1;
-}
-
-static void restore_mode(const struct termios *saved)
-{
-    tcsetattr(STDIN_FILENO, TCSANOW, saved);
-}
+/* In terminal.c. */
+int kvn_key_mode(struct termios *saved, int enter_gives_cr);
+void kvn_line_mode(const struct termios *saved);
 
 /* One byte from the terminal within wait_ms (-1: however long it takes),
    or -1. */
@@ -431,9 +416,9 @@ static int read_key(int echo)
     if (con.nkeys > 0)
         return queued_key();
     fflush(stdout);
-    if (raw_mode(&saved)) {
+    if (kvn_key_mode(&saved, 1)) {
         key = shown = terminal_key();
-        restore_mode(&saved);
+        kvn_line_mode(&saved);
     } else {
         /* Input from a file or a pipe: its line end is the Enter key. */
         shown = getchar();
@@ -487,10 +472,10 @@ KVN_WEAK int kbhit(void)
     if (con.nkeys > 0 || con.nbytes > 0)
         return 1;
     fflush(stdout);
-    if (raw_mode(&saved)) {
+    if (kvn_key_mode(&saved, 1)) {
         /* In line mode the terminal would hold the key back until Enter. */
         ioctl(STDIN_FILENO, FIONREAD, &waiting);
-        restore_mode(&saved);
+        kvn_line_mode(&saved);
         return waiting > 0;
     }
     if (input_buffered())
@@ -514,7 +499,7 @@ KVN_WEAK char *cgets(char *buffer)
     int length = 0;
     follow_screen();
     fflush(stdout);
-    if (raw_mode(&saved)) {
+    if (kvn_key_mode(&saved, 1)) {
         for (;;) {
             const int c = con.nkeys > 0 ? queued_key() : terminal_key();
             if (c == EOF || c == 13 || c == '\n')
@@ -535,7 +520,7 @@ KVN_WEAK char *cgets(char *buffer)
                 console_write("\a", 1);
             }
         }
-        restore_mode(&saved);
+        kvn_line_mode(&saved);
         console_write("\r", 1);
     } else {
         int c;
@@ -694,7 +679,7 @@ static int ask_cursor(int *row, int *column)
     if (con.silent_terminal || !isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO))
         return 0;
     fflush(stdout);
-    if (!raw_mode(&saved))
+    if (!kvn_key_mode(&saved, 1))
         return 0;
     if (write(STDOUT_FILENO, "\033[6n", 4) == 4) {
         while (!found && n < KEY_QUEUE && (c = terminal_byte(REPLY_WAIT_MS)) >= 0) {
@@ -721,7 +706,7 @@ static int ask_cursor(int *row, int *column)
             }
         }
     }
-    restore_mode(&saved);
+    kvn_line_mode(&saved);
     if (!found)
         con.silent_terminal = 1;
     for (c = 0; c < n && con.nbytes < KEY_QUEUE; ++c)

@@ -80,12 +80,12 @@ private slots:
         QTest::addColumn<QByteArray>("expected");
 
         QTest::newRow("conio colours, cursor and windows") << "conio_screen.c" << QStringList() << QByteArray() << conioScreen();
-        QTest::newRow("conio input from a pipe") << "keys_piped.c" << QStringList() << QByteArray("a\nbtoolong\nmore")
-                                                 << QByteArray("b|97 13 98|too|3|1\n");
+        QTest::newRow("conio input from a pipe") << "keys_piped.c" << QStringList() << QByteArray("a\nbtoolong\n42")
+                                                 << QByteArray("b|97 13 98|too|3|1|1 42\n");
         QTest::newRow("conio in C without its header") << "no_header.c" << QStringList() << QByteArray("\n")
                                                        << QByteArray("\033[2J\033[H\033[2;3Hhi|13\n");
         QTest::newRow("dos.h") << "dos_time.c" << QStringList() << QByteArray()
-                               << QByteArray("time 0 1 2 3\ndate 0 0 1\ntoday 1\nnow 1\ndelay 1\nsleep 0\n");
+                               << QByteArray("time 0 1 2 3\ndate 0 0 1\ntoday 1\nnow 1\ndos 1\ndelay 1\nsleep 0\n");
         QTest::newRow("string and number functions")
             << "strings.c" << QStringList() << QByteArray()
             << QByteArray("HELLO, WORLD 1|hello, world 1|1\n"
@@ -158,6 +158,20 @@ private slots:
                                         QByteArray("wait> hit 107"), QByteArray("line>abc\b \bde\a\a\r[4 abde]"),
                                         QByteArray("unget u"), QByteArray("echo>e 101"), QByteArray(" 12 7 120")})
             QVERIFY2(session.output.contains(shown), session.output.constData());
+        QVERIFY(session.canonicalAfterwards);
+    }
+
+    // Ctrl+C while getch() waits ends the program as ever, and leaves the
+    // terminal echoing and editing lines again.
+    void interruptedKeyWaitLeavesLineMode()
+    {
+        QTemporaryDir dir;
+        QByteArray failure;
+        const QString program = build(QStringLiteral("conio_keys.c"), {}, dir.path(), failure);
+        QVERIFY2(!program.isEmpty(), failure.constData());
+        const PtySession session = PtySession::run({program}, {{"keys>", "\x03"}});
+        QVERIFY2(session.finished, session.output.constData());
+        QCOMPARE(session.exitCode, 128 + SIGINT);
         QVERIFY(session.canonicalAfterwards);
     }
 };
