@@ -57,7 +57,9 @@ void _dos_getdate(struct dosdate_t *today);
 
 /* The system's own sleep(), declared as <unistd.h> declares it, so that
    both headers can be included together. */
+#ifndef KVN_OWN_sleep
 unsigned int sleep(unsigned int seconds);
+#endif
 
 #ifdef __cplusplus
 }
