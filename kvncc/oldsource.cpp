@@ -133,6 +133,23 @@ bool defines(const std::string &code, const std::string &name)
     return false;
 }
 
+// "#define name": the program's own macro of that name.
+bool definesMacro(const std::string &code, const std::string &name)
+{
+    const std::regex macro(R"((^|\n)[ \t]*#[ \t]*define[ \t]+)" + name + R"(\b)");
+    return std::regex_search(code, macro);
+}
+
+// "int left[10];", "char right = 0, x;": a variable of a built-in type
+// (names such as left clash with the stream manipulators of the old
+// headers as much as functions do).
+bool declaresVariable(const std::string &code, const std::string &name)
+{
+    const std::regex variable(R"(\b(?:int|char|float|double|long|short|unsigned|signed|bool)\b[\w \t*,\[\]]*[ \t*,])" + name
+                              + R"([ \t]*[\[=;,)])");
+    return std::regex_search(code, variable);
+}
+
 } // namespace
 
 const std::vector<std::string> &oldLibraryNames()
@@ -144,6 +161,9 @@ const std::vector<std::string> &oldLibraryNames()
         "textcolor", "textbackground", "textattr", "textmode", "cprintf", "cscanf", "cgets",
         "clreol", "delline", "insline", "window", "wherex", "wherey",
         "highvideo", "normvideo", "lowvideo", "delay", "sound", "nosound", "gettime", "getdate", "max", "min",
+        "ungetch", "gettextinfo", "_setcursortype", "_dos_gettime", "_dos_getdate", "sleep", "farmalloc",
+        "farcalloc", "farrealloc", "farfree", "coreleft", "farcoreleft", "movmem", "setmem", "flushall",
+        "left", "right",
     };
     return names;
 }
@@ -216,7 +236,10 @@ SourceTraits examineSource(const std::string &text, bool cpp)
     }
     traits.untypedMain = cpp && !traits.voidMain && !mainsIn(code, false).empty();
     for (const std::string &name : oldLibraryNames()) {
-        if (defines(code, name))
+        // Most names are not in a program at all; the patterns are for those that are.
+        if (code.find(name) == std::string::npos)
+            continue;
+        if (defines(code, name) || definesMacro(code, name) || declaresVariable(code, name))
             traits.ownNames.push_back(name);
     }
     static const std::regex pointers(R"(\b(far|near|huge)\s*\*|\*\s*(far|near|huge)\b)");

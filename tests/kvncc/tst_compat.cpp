@@ -100,6 +100,9 @@ private slots:
         QTest::newRow("random(n) and randomize") << "random.c" << QStringList() << QByteArray()
                                                  << QByteArray("outside 0, every value 1\nrepeats after srand 1\n"
                                                                "system random 1\nrandomize from the clock 1\n");
+        // From a pipe nothing typed can be thrown away, and nothing is.
+        QTest::newRow("fflush(stdin) keeps piped input") << "fflush_stdin.c" << QStringList() << QByteArray("25 junk\nJohn\n")
+                                                         << QByteArray("number>name>[25  junk]\n");
         QTest::newRow("gets in C++") << "gets.cpp" << QStringList() << QByteArray("Ada Lovelace\n")
                                      << QByteArray("name? [Ada Lovelace]\n");
         QTest::newRow("own functions under old names") << "own_names.c" << QStringList() << QByteArray()
@@ -159,6 +162,20 @@ private slots:
                                         QByteArray("unget u"), QByteArray("echo>e 101"), QByteArray(" 12 7 120")})
             QVERIFY2(session.output.contains(shown), session.output.constData());
         QVERIFY(session.canonicalAfterwards);
+    }
+
+    // At a terminal fflush(stdin) throws away the rest of what was typed, as
+    // the old library did.
+    void fflushOfStdinAtATerminal()
+    {
+        QTemporaryDir dir;
+        QByteArray failure;
+        const QString program = build(QStringLiteral("fflush_stdin.c"), {}, dir.path(), failure);
+        QVERIFY2(!program.isEmpty(), failure.constData());
+        const PtySession session = PtySession::run({program}, {{"number>", "25 junk\r"}, {"name>", "John\r"}});
+        QVERIFY2(session.finished, session.output.constData());
+        QCOMPARE(session.exitCode, 0);
+        QVERIFY2(session.output.contains("[25 John]"), session.output.constData());
     }
 
     // Ctrl+C while getch() waits ends the program as ever, and leaves the

@@ -48,6 +48,9 @@ private slots:
                                                 << false << "max" << false;
         QTest::newRow("a template of its own") << "template <class T> T max(T a, T b) { return a; }" << true << false
                                                << 0 << false << "max" << false;
+        QTest::newRow("own macros and variables") << "#define max(a, b) ((a) > (b) ? (a) : (b))\nint left[10], right;\n"
+                                                     "int x = left[0] + max(1, 2);"
+                                                  << true << false << 0 << false << "max left right" << false;
         QTest::newRow("far pointers") << "char far *screen; int huge* big;" << false << false << 0 << false << ""
                                       << true;
         QTest::newRow("far as a word") << "int far = 3, nearest; far = 4;" << false << false << 0 << false << ""

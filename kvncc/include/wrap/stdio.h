@@ -10,6 +10,14 @@
 #ifndef KVN_COMPAT_WRAP_STDIO_H
 #define KVN_COMPAT_WRAP_STDIO_H
 
+/* The old library flushed every stream at once. */
+#ifndef KVN_OWN_flushall
+#ifdef __cplusplus
+extern "C"
+#endif
+int flushall(void);
+#endif
+
 #if !defined(KVN_OWN_gets) && defined(__GLIBC_USE_DEPRECATED_GETS)
 #if !__GLIBC_USE_DEPRECATED_GETS
 #ifdef __cplusplus
