@@ -104,6 +104,8 @@ private slots:
         QTest::newRow("missing source") << QStringList{} << QStringList{"-q", "nothere.cpp"} << false << QStringList{}
                                         << QByteArray("kvncc: fatal: cannot find source file nothere.cpp") << QString()
                                         << QByteArray();
+        QTest::newRow("nothing to compile") << QStringList{} << QStringList{} << false << QStringList{}
+                                            << QByteArray("kvncc: fatal: no source file given") << QString() << QByteArray();
         QTest::newRow("-c") << hello << QStringList{"-c", "hello.c"} << true << QStringList{"+hello.obj", "-hello.exe"}
                             << QByteArray() << QString() << QByteArray();
         QTest::newRow("-S") << hello << QStringList{"-S", "hello.c"} << true << QStringList{"+hello.asm", "-hello.obj"}
