@@ -159,6 +159,8 @@ private:
         // rule, a jump past an initialisation) GCC also lets pass so.
         if (cpp && gcc())
             f.emplace_back("-fpermissive");
+        // The compiler's passes hand over through pipes, not files.
+        f.emplace_back("-pipe");
         // No echo of the source under a message: a quoted line holding
         // "error" must not make a clean build's output read as failed.
         f.emplace_back(gcc() ? "-fno-diagnostics-show-caret" : "-fno-caret-diagnostics");
@@ -283,6 +285,8 @@ private:
         step.output = executable();
         step.input = objects.front();
         step.argv = {cpp ? m_toolchain.cxx : m_toolchain.cc};
+        if (!m_toolchain.fastLinker.empty())
+            step.argv.push_back("-fuse-ld=" + m_toolchain.fastLinker);
         step.argv.insert(step.argv.end(), objects.begin(), objects.end());
         step.argv.emplace_back("-o");
         step.argv.push_back(step.output);

@@ -3,6 +3,7 @@
 #include "kvncc/buildplan.h"
 #include "kvncc/commandline.h"
 #include "kvncc/diagnosticfilter.h"
+#include "kvncc/headercache.h"
 #include "kvncc/oldrules.h"
 #include "kvncc/process.h"
 #include "kvncc/toolchain.h"
@@ -154,12 +155,19 @@ private:
 class Compile
 {
 public:
-    Compile(const BuildStep &step, bool clang, const std::vector<std::string> &environment, SourceCopies &copies)
+    struct Services
+    {
+        const std::vector<std::string> &environment;
+        SourceCopies &copies;
+        HeaderCache &cache;
+        const std::string &compatFingerprint;
+    };
+
+    Compile(const BuildStep &step, bool clang, Services services)
         : m_step(step)
         , m_cpp(std::find(step.argv.begin(), step.argv.end(), "c++") != step.argv.end())
         , m_clang(clang)
-        , m_environment(environment)
-        , m_copies(copies)
+        , m_services(services)
     {
     }
 
@@ -168,14 +176,17 @@ public:
     ProcessResult run(std::string &output, std::string &problem)
     {
         std::string text;
-        if (m_step.fromCopy && !readFile(m_step.input, text)) {
-            problem = "cannot read " + m_step.input + ": " + text;
-            return {};
+        if (!readFile(m_step.input, text)) {
+            if (m_step.fromCopy) {
+                problem = "cannot read " + m_step.input + ": " + text;
+                return {};
+            }
+            text.clear(); // the compiler will say what is wrong with it
         }
+        m_header = m_services.cache.headerFor(m_step.argv, m_step.input, text, m_clang, m_services.environment,
+                                              m_services.compatFingerprint);
         ProcessResult result = attempt(text, m_step.fromCopy, output, problem);
         if (result.succeeded() || !result.started || !m_cpp || !problem.empty())
-            return result;
-        if (text.empty() && !readFile(m_step.input, text))
             return result;
         std::vector<OldRuleMend> mends;
         std::string latest = output;
@@ -223,7 +234,7 @@ private:
     {
         std::vector<std::string> argv = m_step.argv;
         if (fromCopy) {
-            const std::string copy = m_copies.copyFor(m_step, m_cpp, text, problem);
+            const std::string copy = m_services.copies.copyFor(m_step, m_cpp, text, problem);
             if (copy.empty())
                 return {};
             std::replace(argv.begin(), argv.end(), m_step.input, copy);
@@ -233,16 +244,48 @@ private:
                 argv.insert(argv.end(), {"-iquote", folder.empty() ? "." : folder});
             }
         }
+        if (!m_header.empty()) {
+            std::vector<std::string> cached = argv;
+            cached.insert(cached.end(), {"-Winvalid-pch", "-include", m_header});
+            output.clear();
+            const ProcessResult result = runCollecting(cached, m_services.environment,
+                                                       [&output](std::string_view chunk) { output += chunk; });
+            // A compiler that names the cache's header, or broke down, may
+            // have been misled by it: the entry goes and the compile is
+            // done again without it.
+            const std::string entry = m_header.substr(0, m_header.rfind('/'));
+            if (output.find(entry) == std::string::npos && output.find("internal compiler error") == std::string::npos)
+                return result;
+            m_services.cache.discard(m_header);
+            m_header.clear();
+        }
         output.clear();
-        return runCollecting(argv, m_environment, [&output](std::string_view chunk) { output += chunk; });
+        return runCollecting(argv, m_services.environment, [&output](std::string_view chunk) { output += chunk; });
     }
 
     const BuildStep &m_step;
     bool m_cpp;
     bool m_clang;
-    const std::vector<std::string> &m_environment;
-    SourceCopies &m_copies;
+    Services m_services;
+    std::string m_header; // the cache's precompiled leading block; empty: none
 };
+
+// Links with argv. A quicker linker's failure is linked again with the
+// default one, so that its messages read as they always did.
+ProcessResult link(const std::vector<std::string> &argv, const std::vector<std::string> &environment,
+                   std::string &output)
+{
+    const auto collect = [&output](std::string_view chunk) { output += chunk; };
+    output.clear();
+    const ProcessResult result = runCollecting(argv, environment, collect);
+    const auto fast = std::find_if(argv.begin(), argv.end(), [](const std::string &a) { return a.starts_with("-fuse-ld="); });
+    if (result.succeeded() || !result.started || fast == argv.end())
+        return result;
+    std::vector<std::string> plain = argv;
+    plain.erase(plain.begin() + (fast - argv.begin()));
+    output.clear();
+    return runCollecting(plain, environment, collect);
+}
 
 std::string failureLine(const BuildStep &step, const ProcessResult &result)
 {
@@ -349,6 +392,8 @@ int runKvncc(const std::vector<std::string> &args)
     DiagnosticFilter filter(options.warningLimit);
     const auto show = [&filter](std::string_view chunk) { writeOut(filter.feed(chunk)); };
     SourceCopies copies;
+    HeaderCache cache(HeaderCache::defaultRoot(), HeaderCache::defaultSizeBound);
+    const std::string fingerprint = folderFingerprint({compat.headers, compat.wrappers});
     bool compiled = true;
     bool previousFailed = false;
     std::size_t sourcesDone = 0;
@@ -364,14 +409,18 @@ int runKvncc(const std::vector<std::string> &args)
             ++sourcesDone;
         const int warningsBefore = filter.warnings();
         ProcessResult result;
+        std::string output;
         if (step.kind == BuildStep::Kind::Compile) {
-            std::string output;
             std::string problem;
-            result = Compile(step, toolchain.family == CompilerFamily::Clang, environment, copies).run(output, problem);
+            result = Compile(step, toolchain.family == CompilerFamily::Clang, {environment, copies, cache, fingerprint})
+                         .run(output, problem);
             if (!problem.empty()) {
                 writeOut("kvncc: fatal: " + problem + "\n");
                 return 1;
             }
+            show(output);
+        } else if (step.kind == BuildStep::Kind::Link) {
+            result = link(step.argv, environment, output);
             show(output);
         } else {
             result = step.argv.empty() ? copyDebugFile(step) : runCollecting(step.argv, environment, show);
@@ -397,6 +446,7 @@ int runKvncc(const std::vector<std::string> &args)
     if (filter.withheld() > 0)
         writeOut("kvncc: warning: " + std::to_string(filter.withheld()) + " more warnings not shown (-g"
                  + std::to_string(options.warningLimit) + ")\n");
+    cache.finish();
     return compiled ? 0 : 1;
 }
 

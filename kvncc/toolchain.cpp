@@ -150,6 +150,16 @@ bool findToolchain(const CompilerChoice &choice, const std::string &pathVariable
     }
     toolchain.searchPath = searchPath;
 
+    toolchain.fastLinker.clear();
+    for (const auto &[program, value] : {std::pair{"ld.lld", "lld"}, std::pair{"mold", "mold"}, std::pair{"ld.gold", "gold"}}) {
+        const auto it = std::find_if(seen.begin(), seen.end(),
+                                     [&](const std::string &folder) { return isExecutable(folder + "/" + program); });
+        if (it != seen.end()) {
+            toolchain.fastLinker = value;
+            break;
+        }
+    }
+
     toolchain.objcopy.clear();
     const std::vector<std::string> objcopies = choice.family == CompilerFamily::Clang
                                                    ? std::vector<std::string>{"llvm-objcopy", "objcopy"}

@@ -43,9 +43,13 @@ struct Toolchain
     std::string cxx;     // absolute path
     std::string objcopy; // absolute path; empty when none was found
     std::string searchPath; // PATH for every program kvncc starts
+    // A linker quicker than the default one (the value of -fuse-ld: lld,
+    // mold or gold); empty when none is installed.
+    std::string fastLinker;
 };
 
-// Looks up the drivers and objcopy. A name is searched in the extra
+// Looks up the drivers, objcopy and a fast linker (ld.lld, then mold,
+// then ld.gold, on the search path). A name is searched in the extra
 // folders, then in PATH, then in the usual system folders, so that a PATH
 // holding only kvncc's own folder still finds the system compiler. The
 // search path handed to the compiler is the driver's folder, then those
