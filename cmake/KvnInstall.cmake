@@ -82,5 +82,5 @@ C++ 5.5 command line and hands the work to GCC, with the old-style headers
 (iostream.h, conio.h, ...), and with its help pages.")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6 (>= 2.36), libstdc++6 (>= 12), libgcc-s1, libqt6core6 (>= 6.4.2), libqt6gui6 (>= 6.4.2), libqt6widgets6 (>= 6.4.2), libqt6printsupport6 (>= 6.4.2), libqt6svg6 (>= 6.4.2), libqscintilla2-qt6-15, g++, xterm | x-terminal-emulator")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, fonts-liberation, hicolor-icon-theme, qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "lld, xdg-utils, fonts-liberation, hicolor-icon-theme, qt6-wayland")
 include(CPack)

@@ -206,6 +206,18 @@ private slots:
         QVERIFY(std::find(link->argv.begin(), link->argv.end(), "-lm") == link->argv.end());
     }
 
+    void linksWithTheQuickerLinker()
+    {
+        Toolchain quick = gccToolchain();
+        quick.fastLinker = "lld";
+        const BuildPlan p = plan({"/s/a.cpp"}, quick);
+        QVERIFY(containsInOrder(p.steps[1].argv, {"/usr/bin/g++", "-fuse-ld=lld", "/s/a.obj"}));
+        const BuildPlan plain = plan({"/s/a.cpp"});
+        QCOMPARE(std::count_if(plain.steps[1].argv.begin(), plain.steps[1].argv.end(),
+                               [](const std::string &a) { return a.starts_with("-fuse-ld"); }),
+                 0);
+    }
+
     void debugFileUsesObjcopyOrACopy()
     {
         const BuildPlan p = plan({"-v", "-e/o/p.exe", "/s/a.cpp"});

@@ -102,6 +102,29 @@ private slots:
         QCOMPARE(toolchain.objcopy, "/usr/bin/llvm-objcopy");
     }
 
+    void picksTheQuickestLinkerInstalled_data()
+    {
+        QTest::addColumn<QStringList>("linkers");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("all three") << QStringList{"/usr/bin/ld.gold", "/usr/bin/mold", "/usr/bin/ld.lld"} << "lld";
+        QTest::newRow("mold before gold") << QStringList{"/usr/bin/ld.gold", "/usr/local/bin/mold"} << "mold";
+        QTest::newRow("gold alone") << QStringList{"/usr/bin/ld.gold"} << "gold";
+        QTest::newRow("none: the default") << QStringList{} << "";
+    }
+
+    void picksTheQuickestLinkerInstalled()
+    {
+        QFETCH(QStringList, linkers);
+        QFETCH(QString, chosen);
+        std::set<std::string> programs = {"/usr/bin/gcc", "/usr/bin/g++"};
+        for (const QString &linker : linkers)
+            programs.insert(linker.toStdString());
+        Toolchain toolchain;
+        std::string problem;
+        QVERIFY(findToolchain(chooseCompiler("", ""), "", executables(programs), toolchain, problem));
+        QCOMPARE(QString::fromStdString(toolchain.fastLinker), chosen);
+    }
+
     void missingCompilerIsAFatalMessageWithAHint()
     {
         Toolchain toolchain;
