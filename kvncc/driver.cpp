@@ -254,10 +254,18 @@ private:
             // have been misled by it: the entry goes and the compile is
             // done again without it.
             const std::string entry = m_header.substr(0, m_header.rfind('/'));
-            if (output.find(entry) == std::string::npos && output.find("internal compiler error") == std::string::npos)
+            const bool misled = output.find(entry) != std::string::npos
+                                || output.find("internal compiler error") != std::string::npos;
+            // Clang counts the cache's header as one more include in the
+            // chain above a message inside a system header; such messages
+            // are rare, and are given as the compile without it gives them.
+            const bool chainDiffers = m_clang && output.find("In file included from") != std::string::npos;
+            if (!misled && !chainDiffers)
                 return result;
-            m_services.cache.discard(m_header);
-            m_header.clear();
+            if (misled) {
+                m_services.cache.discard(m_header);
+                m_header.clear();
+            }
         }
         output.clear();
         return runCollecting(argv, m_services.environment, [&output](std::string_view chunk) { output += chunk; });

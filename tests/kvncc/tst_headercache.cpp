@@ -6,6 +6,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,7 +22,8 @@ struct Run
 
 // kvncc in folder with the cache under cacheHome; cache "none" compiles
 // without it.
-Run compile(const QString &folder, const QString &cacheHome, const QStringList &args, bool withCache = true)
+Run compile(const QString &folder, const QString &cacheHome, const QStringList &args, bool withCache = true,
+            const QString &compiler = {})
 {
     QProcess process;
     process.setWorkingDirectory(folder);
@@ -31,6 +33,8 @@ Run compile(const QString &folder, const QString &cacheHome, const QStringList &
     environment.insert(QStringLiteral("KVNCC_CACHE_NOW"), QStringLiteral("1"));
     if (!withCache)
         environment.insert(QStringLiteral("KVNCC_NO_CACHE"), QStringLiteral("1"));
+    if (!compiler.isEmpty())
+        environment.insert(QStringLiteral("KVNCC_COMPILER"), compiler);
     process.setProcessEnvironment(environment);
     process.start(kvnccProgram, QStringList{QStringLiteral("-q")} + args);
     if (!process.waitForFinished(120000))
@@ -55,10 +59,10 @@ void write(const QString &path, const QByteArray &bytes)
 }
 
 // The finished entries of the cache: their precompiled files.
-QStringList entries(const QString &cacheHome)
+QStringList entries(const QString &cacheHome, const QString &name = QStringLiteral("block.h.gch"))
 {
     QStringList found;
-    QDirIterator it(cacheHome + QStringLiteral("/kvncc"), {QStringLiteral("block.h.gch")}, QDir::Files,
+    QDirIterator it(cacheHome + QStringLiteral("/kvncc"), {name}, QDir::Files,
                     QDirIterator::Subdirectories);
     while (it.hasNext())
         found.append(it.next());
@@ -109,31 +113,37 @@ private slots:
         QTest::addColumn<QByteArray>("source");
         QTest::addColumn<QStringList>("switches");
         QTest::addColumn<bool>("cached");
+        QTest::addColumn<QString>("compiler");
         QTest::newRow("errors in the program and in a header's template")
             << "errors.cpp"
             << QByteArray("#include <iostream>\n#include <vector>\n\nint main()\n{\n    std::vector<int> v;\n"
                           "    v.push_back(\"x\");\n    return y;\n}\n")
-            << QStringList() << true;
+            << QStringList() << true << QString();
         QTest::newRow("warnings") << "warns.cpp"
                                   << QByteArray("#include <iostream>\nint main()\n{\n    int unused;\n"
                                                 "    std::cout << \"w\\n\";\n}\n")
-                                  << QStringList{"-w"} << true;
+                                  << QStringList{"-w"} << true << QString();
         QTest::newRow("a macro before the includes") << "macro.cpp"
                                                      << QByteArray("#define GREETING \"m\"\n#include <iostream>\n"
                                                                    "int main() { std::cout << GREETING << \"\\n\"; }\n")
-                                                     << QStringList() << false;
+                                                     << QStringList() << false << QString();
         QTest::newRow("-D, -I and -O2") << "flags.cpp"
                                         << QByteArray("#include <iostream>\n#include <extra.h>\n"
                                                       "int main() { std::cout << EXTRA + VALUE << \"\\n\"; }\n")
-                                        << QStringList{"-DVALUE=2", "-Iinc", "-O2"} << true;
+                                        << QStringList{"-DVALUE=2", "-Iinc", "-O2"} << true << QString();
         QTest::newRow("C") << "prog.c"
                            << QByteArray("#include <stdio.h>\n#include <string.h>\nint main(void)\n{\n"
                                          "    int unused;\n    printf(\"%d\\n\", (int)strlen(\"abc\"));\n    return 0;\n}\n")
-                           << QStringList{"-w"} << true;
+                           << QStringList{"-w"} << true << QString();
         QTest::newRow("an old program") << "old.cpp"
                                         << QByteArray("#include <iostream.h>\n#include <conio.h>\nvoid main()\n{\n"
                                                       "    cout << \"old\" << endl;\n}\n")
-                                        << QStringList() << true;
+                                        << QStringList() << true << QString();
+        QTest::newRow("errors through Clang")
+            << "clang.cpp"
+            << QByteArray("#include <algorithm>\n#include <vector>\n\nstruct S {};\nint main()\n{\n"
+                          "    std::vector<S> v;\n    std::sort(v.begin(), v.end());\n    return y;\n}\n")
+            << QStringList() << true << "clang";
     }
 
     void throughTheCacheAsWithout()
@@ -142,17 +152,20 @@ private slots:
         QFETCH(QByteArray, source);
         QFETCH(QStringList, switches);
         QFETCH(bool, cached);
+        QFETCH(QString, compiler);
+        if (!compiler.isEmpty() && QStandardPaths::findExecutable(compiler + QStringLiteral("++")).isEmpty())
+            QSKIP("Clang is not installed");
         QTemporaryDir dir;
         write(dir.filePath(name), source);
         write(dir.filePath(QStringLiteral("inc/extra.h")), "#define EXTRA 40\n");
         const QString cacheHome = dir.filePath(QStringLiteral("cache"));
         const QStringList args = switches + QStringList{QStringLiteral("-eprog.exe"), dir.filePath(name)};
-        const Run plain = compile(dir.path(), cacheHome, args, false);
+        const Run plain = compile(dir.path(), cacheHome, args, false, compiler);
         const QByteArray plainProgram = plain.status == 0 ? runProgram(dir.filePath(QStringLiteral("prog.exe"))) : QByteArray();
         QVERIFY(entries(cacheHome).isEmpty());
         for (const char *round : {"cold", "warm"}) {
             QFile::remove(dir.filePath(QStringLiteral("prog.exe")));
-            const Run run = compile(dir.path(), cacheHome, args);
+            const Run run = compile(dir.path(), cacheHome, args, true, compiler);
             QCOMPARE(run.status, plain.status);
             QVERIFY2(run.output == plain.output, qPrintable(QString::fromUtf8(round) + QStringLiteral(":\n")
                                                             + QString::fromUtf8(run.output) + QStringLiteral("\nwithout:\n")
@@ -160,7 +173,7 @@ private slots:
             if (plain.status == 0)
                 QCOMPARE(runProgram(dir.filePath(QStringLiteral("prog.exe"))), plainProgram);
         }
-        QCOMPARE(entries(cacheHome).size(), cached ? 1 : 0);
+        QCOMPARE(entries(cacheHome).size() + entries(cacheHome, QStringLiteral("block.h.pch")).size(), cached ? 1 : 0);
     }
 
     void aChangedFlagOrHeaderMakesANewEntry()
