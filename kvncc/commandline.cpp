@@ -242,6 +242,8 @@ private:
     const FileReader &m_read;
     ParseResult m_result;
     std::set<std::string, std::less<>> m_warned;
+    int m_filesRead = 0;
+    std::size_t m_bytesRead = 0;
 
     void warnOnce(std::string_view key, std::string line)
     {
@@ -290,9 +292,28 @@ private:
                                + std::to_string(deepestNesting) + " deep at " + path;
             return;
         }
+        if (m_filesRead >= commandFilesAtMost) {
+            m_result.failure = "kvncc: fatal: more than " + std::to_string(commandFilesAtMost)
+                               + " configuration and response files to read, at " + path
+                               + " (does a file name itself through others?)";
+            return;
+        }
+        ++m_filesRead;
         std::string text;
         if (!m_read(path, text)) {
             m_result.failure = std::string("kvncc: fatal: cannot read ") + kind + " " + path + ": " + text;
+            return;
+        }
+        m_bytesRead += text.size();
+        if (m_bytesRead > commandBytesAtMost) {
+            m_result.failure = "kvncc: fatal: configuration and response files of more than "
+                               + std::to_string(commandBytesAtMost) + " bytes in all, at " + path;
+            return;
+        }
+        // A word holding a NUL would be cut short, unseen, on its way to the compiler.
+        if (text.find('\0') != std::string::npos) {
+            m_result.failure = std::string("kvncc: fatal: ") + kind + " " + path
+                               + " holds a NUL byte; it is not a text file";
             return;
         }
         words(splitWords(text), depth + 1);

@@ -2,6 +2,7 @@
 
 #include "kvncc/buildoptions.h"
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -42,8 +43,14 @@ struct SwitchMatch
 std::vector<SwitchMatch> matchSwitch(std::string_view word);
 
 // Reads a whole file. On failure returns false and puts a short reason
-// ("No such file or directory") into text.
+// ("No such file or directory", "it is a folder") into text.
 using FileReader = std::function<bool(const std::string &path, std::string &text)>;
+
+// What one command line may read of +file and @file files in all. A file
+// that names itself through a fan of others would otherwise be read
+// millions of times within the nesting depth.
+constexpr int commandFilesAtMost = 64;
+constexpr std::size_t commandBytesAtMost = std::size_t(1) << 20;
 
 struct ParseResult
 {
@@ -55,7 +62,8 @@ struct ParseResult
 
 // Turns the command line (argv without the program name) into build
 // options. +file names a configuration file and @file a response file;
-// their words are read in place, nested up to a few levels. Words that are
+// their words are read in place, nested up to a few levels and within the
+// limits above; a file holding a NUL byte is refused. Words that are
 // not switches are sources, or, by their extension, object files (.obj, .o)
 // and libraries (.lib, .a, .so) for the linker. Unknown switches are kept
 // for GCC or Clang, which reports those it does not know.

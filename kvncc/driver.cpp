@@ -12,9 +12,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #ifndef KVN_VERSION
 #define KVN_VERSION "0"
@@ -43,17 +47,75 @@ constexpr const char *usage =
     "The compiler is g++ unless KVNCC_COMPILER or kvncc.conf beside kvncc say\n"
     "otherwise (gcc, clang, or the path of a C++ compiler).\n";
 
-bool readFile(const std::string &path, std::string &text)
+// Only regular files are read: a pipe would keep kvncc waiting for a
+// writer, a device could do anything, and a folder reads as an empty file.
+std::string notAFile(mode_t mode)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    return S_ISDIR(mode) ? "it is a folder" : "it is not a regular file";
+}
+
+// Reads a whole regular file of at most atMost bytes; otherwise false,
+// with the reason in text.
+bool readFile(const std::string &path, std::string &text, std::size_t atMost = std::string::npos)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
         text = std::strerror(errno);
         return false;
     }
-    std::ostringstream content;
-    content << in.rdbuf();
-    text = content.str();
+    if (!S_ISREG(info.st_mode)) {
+        text = notAFile(info.st_mode);
+        return false;
+    }
+    // Without blocking, and looked at again once open: the name may have
+    // been given to a pipe in between.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        text = std::strerror(errno);
+        return false;
+    }
+    const auto fail = [fd, &text](std::string reason) {
+        ::close(fd);
+        text = std::move(reason);
+        return false;
+    };
+    if (::fstat(fd, &info) != 0)
+        return fail(std::strerror(errno));
+    if (!S_ISREG(info.st_mode))
+        return fail(notAFile(info.st_mode));
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return fail(std::strerror(errno));
+        }
+        if (content.size() + std::size_t(n) > atMost)
+            return fail("it is larger than " + std::to_string(atMost) + " bytes");
+        content.append(buffer, std::size_t(n));
+    }
+    ::close(fd);
+    text = std::move(content);
     return true;
+}
+
+// Why a source cannot be compiled, as a complete line; empty when it can be,
+// and when it is missing, which the plan reports.
+std::string sourceProblem(const std::string &source)
+{
+    struct stat info {};
+    if (::stat(source.c_str(), &info) != 0) {
+        if (errno == ENOENT)
+            return {};
+        return "kvncc: fatal: cannot look up source file " + source + ": " + std::strerror(errno);
+    }
+    if (!S_ISREG(info.st_mode))
+        return "kvncc: fatal: cannot read source file " + source + ": " + notAFile(info.st_mode);
+    return {};
 }
 
 std::string baseName(const std::string &path)
@@ -65,7 +127,8 @@ std::string baseName(const std::string &path)
 std::string compatHeaderFolder(const std::string &own)
 {
     for (const std::string &candidate : {own + "/share/kvn/include", own + "/" + KVNCC_INSTALLED_HEADERS}) {
-        if (std::filesystem::is_regular_file(candidate + "/iostream.h"))
+        std::error_code problem;
+        if (std::filesystem::is_regular_file(candidate + "/iostream.h", problem))
             return std::filesystem::path(candidate).lexically_normal().string();
     }
     return {};
@@ -192,7 +255,13 @@ public:
         std::string latest = output;
         for (int round = 0; round < 3; ++round) {
             const std::size_t known = mends.size();
-            for (const OldRuleMend &mend : oldRuleMends(latest, m_step.input, m_clang)) {
+            std::vector<OldRuleMend> found;
+            try {
+                found = oldRuleMends(latest, m_step.input, m_clang);
+            } catch (const std::logic_error &) {
+                break; // a line number beyond int: nothing to mend by, the first messages stand
+            }
+            for (const OldRuleMend &mend : found) {
                 if (std::find(mends.begin(), mends.end(), mend) == mends.end())
                     mends.push_back(mend);
             }
@@ -340,7 +409,8 @@ int runKvncc(const std::vector<std::string> &args)
     const char *chosen = std::getenv("KVNCC_COMPILER");
     const CompilerChoice choice = chooseCompiler(config, chosen ? chosen : "");
 
-    const ParseResult parsed = parseCommandLine(args, readFile);
+    const ParseResult parsed = parseCommandLine(
+        args, [](const std::string &path, std::string &text) { return readFile(path, text, commandBytesAtMost); });
     const BuildOptions &options = parsed.options;
     if (!options.quiet)
         writeOut(std::string("kvncc ") + KVN_VERSION + " for KVN: the classic command line over "
@@ -375,6 +445,12 @@ int runKvncc(const std::vector<std::string> &args)
     if (compat.library.empty())
         writeOut("kvncc: warning: the old library (libkvncompat.a) is missing beside kvncc\n");
 
+    for (const std::string &source : options.sources) {
+        if (const std::string problem = sourceProblem(source); !problem.empty()) {
+            writeOut(problem + "\n");
+            return 1;
+        }
+    }
     const BuildPlan plan = planBuild(
         options, toolchain, compat,
         [](const std::string &file) {
