@@ -2,6 +2,7 @@
 
 #include "maincatalogue.h"
 #include "mainlayout.h"
+#include "recovery.h"
 
 #include "run/runfiles.h"
 
@@ -88,6 +89,8 @@ void MainForm::Form_Load(const QString &commandLine)
         locations.setSpecified(Location::Configuration, true);
 
     openFirstDocument(commandLine);
+    if (m_recovery)
+        m_recovery->offerAtStart();
 }
 
 QString MainForm::absolutePath(const QString &path, const QString &folder)
@@ -196,6 +199,8 @@ void MainForm::mnuExit_Click()
 {
     if (!document.offerToSave())
         return;
+    if (m_recovery)
+        m_recovery->discard();
     if (runWindow.isRunning())
         m_services.process.stop();
     help.unloadAbout();
@@ -216,6 +221,17 @@ bool MainForm::closeRequested(bool sessionEnding)
         return false;
     if (!document.offerToSave())
         return false;
+    if (m_recovery)
+        m_recovery->discard();
     Form_Unload();
     return true;
+}
+
+void MainForm::Form_Terminate()
+{
+    if (m_recovery)
+        m_recovery->keepNow();
+    if (runWindow.isRunning())
+        m_services.process.stop();
+    Form_Unload();
 }

@@ -36,6 +36,8 @@
 
 #include <array>
 
+class Recovery;
+
 // The services the main window uses, built once by the program's entry.
 struct MainServices
 {
@@ -99,6 +101,14 @@ public:
     // saving first. Returns whether the program may end.
     bool closeRequested(bool sessionEnding);
 
+    // A signal ends the program: nothing can be asked, so unsaved text is
+    // kept for the next start instead.
+    void Form_Terminate();
+
+    // Keeps unsaved text across a crash or a signal; the window sets it
+    // before Form_Load, which then offers what an earlier run kept.
+    void setRecovery(Recovery *recovery) { m_recovery = recovery; }
+
     void SaveSettings() override;
     bool settingsFileExists() override;
     Settings currentSettings() const;
@@ -147,4 +157,5 @@ private:
 
     MainServices m_services;
     MainControls m_controls;
+    Recovery *m_recovery = nullptr;
 };

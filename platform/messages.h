@@ -16,8 +16,10 @@ public:
     virtual ~Messages() = default;
 
     // Shows a message box and returns the button pressed. An empty title
-    // shows the program's short name. Closing the box without a button
-    // answers Cancel where there is one, otherwise the last button offered.
+    // shows the program's short name. The first button (OK or Yes) is the
+    // default, the one Enter presses, whatever order the desktop shows the
+    // buttons in. Closing the box without a button answers Cancel where
+    // there is one, otherwise the last button offered.
     virtual Reply show(const QString &text, const QString &title, Buttons buttons, Icon icon) = 0;
 
     // Asks for one line of text, pre-filled with defaultText. Cancel returns

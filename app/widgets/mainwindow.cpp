@@ -93,6 +93,14 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
                      defaultCompilerPath(), m_registry, m_folders, m_urls, desktopPlaces()}, controls);
     m_runWindow->connectTo(m_form->runWindow);
     m_form->help.makeViewsWith(&AboutWindowWidget::make);
+    m_recovery = std::make_unique<Recovery>(
+        m_form->state, *m_text1, m_form->caretStatus, m_form->document,
+        Recovery::Services{m_stateFiles, m_messages, m_recoveryTimer, [] { return QDateTime::currentDateTimeUtc(); }});
+    m_form->setRecovery(m_recovery.get());
+    m_signals.onSignal([this](int signal) {
+        m_form->Form_Terminate();
+        QtTerminationSignals::endBy(signal);
+    });
 
     connectEvents();
     m_form->Form_Load(commandLine);
@@ -222,6 +230,7 @@ void MainWindow::connectEvents()
 {
     MainForm &form = *m_form;
     connect(m_editor, &EditorWidget::edited, this, [&form] { form.caretStatus.Text1_Change(); });
+    connect(m_editor, &EditorWidget::edited, this, [this] { m_recovery->edited(); });
     connect(m_editor, &EditorWidget::keyDown, this, [&form](int key, Qt::KeyboardModifiers modifiers) {
         form.caretStatus.Text1_KeyDown();
         form.TextBoxEx.mtxtBox_KeyDown(key, keyModifiers(modifiers));
@@ -400,8 +409,11 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::commitData(QSessionManager &manager)
 {
-    if (!manager.allowsInteraction())
+    // Without a word with the user, the session's end is taken as a signal's.
+    if (!manager.allowsInteraction()) {
+        m_recovery->keepNow();
         return;
+    }
     const bool mayEnd = m_form->closeRequested(true);
     manager.release();
     if (mayEnd) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/mainform.h"
+#include "app/recovery.h"
 #include "desktop/widgets/aboutwindowwidget.h"
 #include "platform/qt/listwidgets.h"
 #include "platform/qt/qtclipboard.h"
@@ -11,7 +12,9 @@
 #include "platform/qt/qtprinter.h"
 #include "platform/qt/qtprocess.h"
 #include "platform/qt/qtregistry.h"
+#include "platform/qt/qtstatefiles.h"
 #include "platform/qt/qtterminal.h"
+#include "platform/qt/qtterminationsignals.h"
 #include "run/widgets/runwindowwidget.h"
 #include "platform/qt/qtfilesystem.h"
 #include "platform/qt/qtmessages.h"
@@ -118,5 +121,9 @@ private:
     std::unique_ptr<QtMenuItem> m_mnuFileSaved;
     std::unique_ptr<QtMenuItem> m_mnuDelete;
     std::unique_ptr<MainForm> m_form;
+    QtStateFiles m_stateFiles{QtStateFiles::defaultFolder(QProcessEnvironment::systemEnvironment())};
+    QtTimer m_recoveryTimer;
+    QtTerminationSignals m_signals;
+    std::unique_ptr<Recovery> m_recovery;
     bool m_unloading = false;
 };
