@@ -16,7 +16,9 @@ void HelpCommand::mnuAbout_Click()
     unloadAbout();
 
     QString readPath = m_workDir + HelpText::fileName();
-    const FileSystem::WriteResult written = m_services.files.write(readPath, HelpText::bytes());
+    // A file of KVN's own: a link planted under its name is replaced, not
+    // written through.
+    const FileSystem::WriteResult written = m_services.files.replace(readPath, HelpText::bytes());
     if (!written.ok) {
         // The window still opens, with its buttons to the full help.
         m_services.messages.show(QStringLiteral("KVN could not write its help text to %1:\r%2.")

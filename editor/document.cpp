@@ -55,18 +55,11 @@ void Document::mnuNew_Click()
     m_services.sourceLink.documentIsNew();
     m_isSource = true;
 
-    // The template passes through "temp_kvn" in the working folder. A folder
-    // that cannot be written must not leave the editor without it, so the
-    // template is used directly when the round trip fails.
-    const QByteArray templateBytes = NewFileTemplate::bytes();
-    const QString tempPath = m_state.WorkDir + QStringLiteral("temp_kvn");
-    QByteArray bytes = templateBytes;
-    if (m_services.files.write(tempPath, templateBytes).ok) {
-        if (const std::optional<QByteArray> readBack = m_services.files.read(tempPath))
-            bytes = *readBack;
-        m_services.files.remove(tempPath);
-    }
-    m_controls.Text1.setText(QString::fromLatin1(bytes));
+    // The template goes into the editor straight from memory: a round trip
+    // through a file in the working folder could be made to write through
+    // a planted link, or to read someone else's text.
+    m_controls.Text1.setText(QString::fromLatin1(NewFileTemplate::bytes()));
+    m_diskStamp.reset();
     m_format = TextFormat{};
     m_state.currFilename.clear();
     m_controls.lblFilename.setCaption(QStringLiteral("(unsaved)"));
@@ -134,9 +127,13 @@ std::optional<QByteArray> Document::readChecked(const QString &path)
 {
     FileSystem &files = m_services.files;
     Messages &messages = m_services.messages;
+    // Only a regular file is a document: a pipe would never end, a device
+    // never stop giving bytes, a folder has no text.
+    const QString notAFile = files.whyNotAFile(path);
     const std::optional<qint64> size = files.size(path);
-    if (!size) {
-        messages.show(QStringLiteral("KVN cannot open %1:\rthere is no such file.").arg(path),
+    if (!notAFile.isEmpty() || !size) {
+        messages.show(QStringLiteral("KVN cannot open %1:\r%2.")
+                          .arg(path, notAFile.isEmpty() ? QStringLiteral("there is no such file") : notAFile),
                       QStringLiteral("File not opened"), Buttons::Ok, Icon::Exclamation);
         return std::nullopt;
     }
@@ -155,9 +152,10 @@ std::optional<QByteArray> Document::readChecked(const QString &path)
                != Reply::Yes) {
         return std::nullopt;
     }
-    std::optional<QByteArray> bytes = files.read(path);
+    // The size read is bounded whatever size the file reported.
+    std::optional<QByteArray> bytes = files.read(path, largestFileBytes);
     if (!bytes) {
-        messages.show(QStringLiteral("KVN cannot open %1:\rthe file cannot be read.").arg(path),
+        messages.show(QStringLiteral("KVN cannot open %1:\rthe file cannot be read, or it grew past 1024 MB.").arg(path),
                       QStringLiteral("File not opened"), Buttons::Ok, Icon::Exclamation);
         return std::nullopt;
     }
@@ -189,6 +187,7 @@ bool Document::load(const QString &path, bool asSource)
     m_format = decoded.format;
     m_state.currFilename = path;
     m_controls.lblFilename.setCaption(path);
+    m_diskStamp = m_services.files.stamp(path);
     m_isSource = asSource;
     if (asSource)
         m_services.sourceLink.documentOpened(path);
@@ -218,7 +217,21 @@ bool Document::write(const QString &path)
                                  QStringLiteral("Saved as UTF-8"), Buttons::Ok, Icon::Information);
     }
     m_controls.Text1.setModified(false);
+    m_diskStamp = m_services.files.stamp(path);
     return true;
+}
+
+bool Document::changedOnDisk()
+{
+    // The file as KVN read or last wrote it; one that is gone is simply
+    // written again.
+    const std::optional<FileSystem::Stamp> now = m_services.files.stamp(m_state.currFilename);
+    if (!m_diskStamp || !now || *now == *m_diskStamp)
+        return false;
+    return m_services.messages.show(QStringLiteral("%1 was changed by another program since KVN opened it. Overwrite it?")
+                                        .arg(m_state.currFilename),
+                                    QStringLiteral("File changed on disk"), Buttons::YesNo, Icon::Exclamation)
+           != Reply::Yes;
 }
 
 void Document::confirmSaved()
@@ -234,7 +247,7 @@ void Document::mnuSave_Click()
         mnuSaveAs_Click();
         return;
     }
-    if (!write(m_state.currFilename)) {
+    if (changedOnDisk() || !write(m_state.currFilename)) {
         m_state.GoCancel = true;
         return;
     }

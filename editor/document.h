@@ -78,6 +78,9 @@ private:
     std::optional<QByteArray> readChecked(const QString &path);
     // Writes the document to path; false with the user told why.
     bool write(const QString &path);
+    // Whether the file was changed by another program since it was read or
+    // written here and the user chose not to overwrite it.
+    bool changedOnDisk();
     void confirmSaved();
 
     EditorState &m_state;
@@ -87,4 +90,5 @@ private:
     const MenuItem &m_mnuFileSaved;
     TextFormat m_format;
     bool m_isSource = true; // the document is the compile's source file
+    std::optional<FileSystem::Stamp> m_diskStamp; // the file as read or last written here
 };

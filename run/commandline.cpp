@@ -47,10 +47,10 @@ QString CommandLine::assemble(const RunRequest &r)
     return command;
 }
 
-QByteArray CommandLine::runBat(const RunRequest &request, const QString &command, const QString &workDir)
+QByteArray CommandLine::runBat(const RunRequest &request, const QString &command, const QString &output)
 {
     const QString path = QStringLiteral("PATH=") + quoted(folderOf(request.A_clocation));
-    const QString run = command + QStringLiteral(" > ") + quoted(workDir + QStringLiteral("results.txt"));
+    const QString run = command + QStringLiteral(" > ") + quoted(output);
     return (path + QLatin1Char('\n') + run + QLatin1Char('\n')).toUtf8();
 }
 

@@ -21,9 +21,9 @@ QString program(const QString &path);
 QString assemble(const RunRequest &request);
 
 // "Run.bat": the compiler's folder as the search path, then the command
-// with its standard output sent to results.txt in workDir. LF line ends,
+// with its standard output sent to the file output. LF line ends,
 // as /bin/sh reads them.
-QByteArray runBat(const RunRequest &request, const QString &command, const QString &workDir);
+QByteArray runBat(const RunRequest &request, const QString &command, const QString &output);
 
 // The keywords of a comma-separated list, at most 32, empty ones dropped.
 QStringList keywords(const QString &list);

@@ -2,6 +2,8 @@
 
 #include "commandline.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 
 namespace {
@@ -25,9 +27,11 @@ int lineBreaks(QStringView text)
 
 QString decode(const QByteArray &bytes)
 {
-    // The compiler's own messages are UTF-8 here; anything else keeps its bytes.
-    const QString text = QString::fromUtf8(bytes);
-    return text.contains(QChar::ReplacementCharacter) ? QString::fromLatin1(bytes) : text;
+    // The compiler's own messages are UTF-8 here (a U+FFFD among them
+    // included); output that is not UTF-8 keeps its bytes as Latin-1.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
 } // namespace
 
@@ -99,26 +103,44 @@ void RunWindow::RunCompiler()
 {
     string1 = CommandLine::assemble(request);
     m_lastRun = request;
-    const QString runBat = m_workDir + QStringLiteral("Run.bat");
-    m_services.files.write(runBat, CommandLine::runBat(request, string1, m_workDir));
-    // The compiler's output of an earlier run must not pass for this one's.
-    m_services.files.remove(m_workDir + QStringLiteral("results.txt"));
+    // The script and the compiler's output live in a folder of this
+    // process's own: a file planted in the working folder can never run
+    // in their place, and two KVNs in one folder never share them.
+    const QString scratch = m_services.files.scratchFolder();
+    m_runBat.clear();
+    m_output.clear();
+    FileSystem::WriteResult written{false, QStringLiteral("there is no private folder to write it in")};
+    if (!scratch.isEmpty()) {
+        m_runBat = scratch + QStringLiteral("Run.bat");
+        m_output = scratch + QStringLiteral("output.txt");
+        m_services.files.remove(m_output); // an earlier run's output must not pass for this one's
+        written = m_services.files.replace(m_runBat, CommandLine::runBat(request, string1, m_output));
+    }
+    if (!written.ok) {
+        Process::Result notRun;
+        notRun.outcome = Process::Result::Outcome::FailedToStart;
+        notRun.error = QStringLiteral("KVN could not write its compile script: %1.").arg(written.error);
+        runEnded(notRun);
+        return;
+    }
     m_controls.cmdStop.setVisible(true);
     m_controls.lblVerdict.setCaption(QStringLiteral("Compiling..."));
     m_parsed = {};
     if (m_runStarted)
         m_runStarted();
-    m_services.process.start(QStringLiteral("/bin/sh"), {runBat}, m_workDir,
+    m_services.process.start(QStringLiteral("/bin/sh"), {m_runBat}, m_workDir,
                              [this](const Process::Result &result) { runEnded(result); });
 }
 
 void RunWindow::runEnded(const Process::Result &result)
 {
     m_controls.cmdStop.setVisible(false);
-    m_services.files.remove(m_workDir + QStringLiteral("Run.bat"));
-
-    const QString results = m_workDir + QStringLiteral("results.txt");
-    QString output = decode(m_services.files.read(results).value_or(QByteArray()));
+    QString output;
+    if (!m_output.isEmpty()) {
+        m_services.files.remove(m_runBat);
+        output = decode(m_services.files.read(m_output).value_or(QByteArray()));
+        m_services.files.remove(m_output);
+    }
     // What the shell or a compiler that does not use standard output said
     // on standard error belongs to the output too.
     if (!result.errorOutput.isEmpty()) {
@@ -129,7 +151,9 @@ void RunWindow::runEnded(const Process::Result &result)
     const QString head = header() + string1 + crlf + crlf;
     const QString text = head + output;
     showOutput(text, output, lineBreaks(head));
-    m_services.files.write(results, (text + crlf).toUtf8());
+    // Kept for users who read it, as a file of KVN's own: a link planted
+    // under this name is replaced, never written through.
+    m_services.files.replace(m_workDir + QStringLiteral("results.txt"), (text + crlf).toUtf8());
 
     // The verdict reads the compiler's messages, not the command line above
     // them nor the words inside a warning. Only output in a form no message

@@ -116,6 +116,8 @@ private:
     std::function<void()> m_runStarted;
     std::function<double()> m_fontSize;
     RunRequest m_lastRun;
+    QString m_runBat; // the script of the run going on, in the private folder
+    QString m_output; // where it sends the compiler's output
     ParsedOutput m_parsed;
     QString m_verdict;
     bool m_loaded = false;

@@ -47,11 +47,51 @@ std::optional<qint64> FakeFileSystem::size(const QString &path) const
     return files.value(path).size();
 }
 
-std::optional<QByteArray> FakeFileSystem::read(const QString &path) const
+QString FakeFileSystem::whyNotAFile(const QString &path) const
 {
-    if (m_unreadable.contains(path) || !files.contains(path))
+    if (specialFiles.contains(path))
+        return QStringLiteral("it is not a regular file but a pipe, a device or a socket");
+    if (files.contains(path))
+        return {};
+    if (m_folders.contains(path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/')))
+        return QStringLiteral("it is a folder");
+    return QStringLiteral("there is no such file");
+}
+
+std::optional<QByteArray> FakeFileSystem::read(const QString &path, qint64 limit) const
+{
+    if (m_unreadable.contains(path) || !files.contains(path) || specialFiles.contains(path))
+        return std::nullopt;
+    if (limit >= 0 && files.value(path).size() > limit)
         return std::nullopt;
     return files.value(path);
+}
+
+std::optional<FileSystem::Stamp> FakeFileSystem::stamp(const QString &path) const
+{
+    if (!files.contains(path))
+        return std::nullopt;
+    return Stamp{files.value(path).size(), m_versions.value(path), 1};
+}
+
+void FakeFileSystem::changeBehindTheProgram(const QString &path, const QByteArray &bytes)
+{
+    files.insert(path, bytes);
+    ++m_versions[path];
+}
+
+FileSystem::WriteResult FakeFileSystem::replace(const QString &path, const QByteArray &bytes)
+{
+    replaced.append(path);
+    return write(path, bytes);
+}
+
+QString FakeFileSystem::scratchFolder()
+{
+    const QString folder = QStringLiteral("/scratch/");
+    if (!m_folders.contains(folder))
+        addFolder(folder);
+    return folder;
 }
 
 FileSystem::WriteResult FakeFileSystem::write(const QString &path, const QByteArray &bytes)
@@ -77,5 +117,6 @@ FileSystem::WriteResult FakeFileSystem::write(const QString &path, const QByteAr
         return {false, QStringLiteral("Device or resource busy")};
     }
     files.insert(path, bytes);
+    ++m_versions[path];
     return {};
 }

@@ -17,8 +17,18 @@ public:
     bool remove(const QString &path) override;
     bool isExecutable(const QString &path) const override { return executables.contains(path) && files.contains(path); }
     std::optional<qint64> size(const QString &path) const override;
-    std::optional<QByteArray> read(const QString &path) const override;
+    QString whyNotAFile(const QString &path) const override;
+    std::optional<QByteArray> read(const QString &path, qint64 limit = noLimit) const override;
+    std::optional<Stamp> stamp(const QString &path) const override;
     WriteResult write(const QString &path, const QByteArray &bytes) override;
+    WriteResult replace(const QString &path, const QByteArray &bytes) override;
+    QString scratchFolder() override;
+
+    // Another program writes the file: its content and stamp change.
+    void changeBehindTheProgram(const QString &path, const QByteArray &bytes);
+    // Paths that are not regular files (pipes, devices), and folders.
+    QStringList specialFiles;
+    QStringList replaced; // paths put in place by replace()
 
     void failWritesUnder(const QString &folder) { m_readOnlyFolders.append(folder); }
     void failReadsOf(const QString &path) { m_unreadable.append(path); }
@@ -51,4 +61,5 @@ private:
     QStringList m_readOnlyFiles;
     std::optional<qsizetype> m_diskSpace;
     bool m_failRename = false;
+    QMap<QString, qint64> m_versions;
 };

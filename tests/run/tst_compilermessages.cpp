@@ -26,7 +26,7 @@ struct Fixture : MainFormFixture
         files.files.insert(program, "#include \"util.h\"\nint main()\n{\n\tint x = y;\n    return 0\n}\n");
         files.files.insert(header, "int helper() {\n    return missing;\n}\n");
         process.onStart = [this](const FakeProcess::Call &) {
-            files.files.insert(QStringLiteral("/home/user/project/results.txt"), compilerOutput);
+            files.files.insert(QStringLiteral("/scratch/output.txt"), compilerOutput);
         };
         load(program);
     }

@@ -90,11 +90,11 @@ private slots:
     void runBatHasTwoLines()
     {
         RunRequest r = compileRequest();
-        QCOMPARE(CommandLine::runBat(r, QStringLiteral("CMD"), QStringLiteral("/home/u/")),
-                 QByteArray("PATH=\"/usr/lib/kvn\"\nCMD > \"/home/u/results.txt\"\n"));
+        QCOMPARE(CommandLine::runBat(r, QStringLiteral("CMD"), QStringLiteral("/home/u/output.txt")),
+                 QByteArray("PATH=\"/usr/lib/kvn\"\nCMD > \"/home/u/output.txt\"\n"));
         r.A_clocation = QStringLiteral("kvncc");
-        QCOMPARE(CommandLine::runBat(r, QStringLiteral("CMD"), QStringLiteral("/my dir/")),
-                 QByteArray("PATH=\"kvncc\"\nCMD > \"/my dir/results.txt\"\n"));
+        QCOMPARE(CommandLine::runBat(r, QStringLiteral("CMD"), QStringLiteral("/my dir/out.txt")),
+                 QByteArray("PATH=\"kvncc\"\nCMD > \"/my dir/out.txt\"\n"));
     }
 
     void scan_data()

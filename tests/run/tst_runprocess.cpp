@@ -73,6 +73,52 @@ private:
     };
 
 private slots:
+    // Files planted in the working folder: a read-only Run.bat never runs,
+    // a results.txt that is a link never has the output written through it.
+    void plantedFilesAreNeitherRunNorWrittenThrough()
+    {
+        qputenv("FAKE_COMPILER_MODE", "clean");
+        Fixture f(QStringLiteral(FAKE_COMPILER));
+        const QByteArray planted = "touch PLANTED_RAN\n";
+        f.write(QStringLiteral("Run.bat"), planted);
+        QVERIFY(QFile::setPermissions(f.workDir + QStringLiteral("Run.bat"), QFileDevice::ReadOwner));
+        f.write(QStringLiteral("victim.txt"), "precious");
+        QVERIFY(QFile::link(f.workDir + QStringLiteral("victim.txt"), f.workDir + QStringLiteral("results.txt")));
+        QVERIFY(f.compile());
+        QVERIFY2(f.run.ok, qPrintable(f.lblVerdict.caption()));
+        QVERIFY(f.Text1.text().contains(QStringLiteral("fake compiler")));
+        QVERIFY(!QFile::exists(f.workDir + QStringLiteral("PLANTED_RAN")));
+        QFile script(f.workDir + QStringLiteral("Run.bat"));
+        QVERIFY(script.open(QIODevice::ReadOnly));
+        QCOMPARE(script.readAll(), planted);
+        QFile victim(f.workDir + QStringLiteral("victim.txt"));
+        QVERIFY(victim.open(QIODevice::ReadOnly));
+        QCOMPARE(victim.readAll(), QByteArray("precious"));
+        QVERIFY(!QFileInfo(f.workDir + QStringLiteral("results.txt")).isSymLink());
+    }
+
+    // Two KVNs started from the desktop share one working folder; each run
+    // window shows its own compile.
+    void twoProgramsInOneFolderKeepTheirOwnOutput()
+    {
+        qputenv("FAKE_COMPILER_MODE", "clean");
+        Fixture first(QStringLiteral(FAKE_COMPILER));
+        Fixture second(QStringLiteral(FAKE_COMPILER));
+        second.run.setWorkDir(first.workDir);
+        first.run.request.A_srcfile = first.workDir + QStringLiteral("first.cpp");
+        second.run.request.A_srcfile = first.workDir + QStringLiteral("second.cpp");
+        for (Fixture *f : {&first, &second}) {
+            f->run.Form_Load();
+            f->Timer1.tick();
+        }
+        QVERIFY(QTest::qWaitFor([&] { return first.ended && second.ended; }, 60000));
+        QVERIFY(first.Text1.text().contains(QStringLiteral("first.cpp]")));
+        QVERIFY(!first.Text1.text().contains(QStringLiteral("second.cpp]")));
+        QVERIFY(second.Text1.text().contains(QStringLiteral("second.cpp]")));
+        QVERIFY(!second.Text1.text().contains(QStringLiteral("first.cpp]")));
+        QVERIFY(first.run.ok && second.run.ok);
+    }
+
     void endings_data()
     {
         QTest::addColumn<QByteArray>("mode");

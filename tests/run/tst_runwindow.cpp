@@ -39,10 +39,12 @@ private slots:
         // usable meanwhile, with a way to stop the compiler.
         QCOMPARE(f.process.calls.size(), 1);
         QCOMPARE(f.process.calls[0].program, QStringLiteral("/bin/sh"));
-        QCOMPARE(f.process.calls[0].arguments, QStringList{QStringLiteral("/work/Run.bat")});
+        // The script lives in the process's private folder, never in the
+        // working folder where one could be planted.
+        QCOMPARE(f.process.calls[0].arguments, QStringList{QStringLiteral("/scratch/Run.bat")});
         QCOMPARE(f.process.calls[0].workingFolder, QStringLiteral("/work/"));
-        QCOMPARE(f.files.files.value(QStringLiteral("/work/Run.bat")),
-                 QByteArray("PATH=\"/usr/bin\"\n/usr/bin/kvncc -e\"/w/a.exe\"  \"/w/a.cpp\" > \"/work/results.txt\"\n"));
+        QCOMPARE(f.files.files.value(QStringLiteral("/scratch/Run.bat")),
+                 QByteArray("PATH=\"/usr/bin\"\n/usr/bin/kvncc -e\"/w/a.exe\"  \"/w/a.cpp\" > \"/scratch/output.txt\"\n"));
         QVERIFY(f.cmdStop.isVisible());
         QVERIFY(f.run.isRunning());
         QCOMPARE(f.runsEnded, 0);
@@ -52,8 +54,12 @@ private slots:
         const QString shown = QStringLiteral("Command passed:\r\n/usr/bin/kvncc -e\"/w/a.exe\"  \"/w/a.cpp\"\r\n\r\nkvncc 2.2\n");
         QCOMPARE(f.Text1.text(), shown);
         QCOMPARE(f.run.string1, QStringLiteral("/usr/bin/kvncc -e\"/w/a.exe\"  \"/w/a.cpp\""));
+        // results.txt stays for users who read it, put in place as a file of
+        // KVN's own (a link planted there is replaced, not written through).
         QCOMPARE(f.files.files.value(QStringLiteral("/work/results.txt")), (shown + QStringLiteral("\r\n")).toUtf8());
-        QVERIFY(!f.files.exists(QStringLiteral("/work/Run.bat")));
+        QVERIFY(f.files.replaced.contains(QStringLiteral("/work/results.txt")));
+        QVERIFY(!f.files.exists(QStringLiteral("/scratch/Run.bat")));
+        QVERIFY(!f.files.exists(QStringLiteral("/scratch/output.txt")));
         QVERIFY(f.run.ok);
         QVERIFY(f.messages.calls.isEmpty());
         QVERIFY(!f.cmdStop.isVisible());
@@ -186,10 +192,23 @@ private slots:
         QCOMPARE(f.runsEnded, 1);
     }
 
+    void aScriptThatCannotBeWrittenStopsTheCompile()
+    {
+        RunFixture f;
+        f.files.failWritesUnder(QStringLiteral("/scratch/"));
+        f.run.Form_Load();
+        f.Timer1.tick();
+        QVERIFY(f.process.calls.isEmpty());
+        QVERIFY(!f.run.ok);
+        QVERIFY2(f.lblVerdict.caption().contains(QStringLiteral("could not write its compile script: Permission denied")),
+                 qPrintable(f.lblVerdict.caption()));
+        QCOMPARE(f.runsEnded, 1);
+    }
+
     void outputOfAnEarlierRunIsNotReused()
     {
         RunFixture f;
-        f.files.files.insert(QStringLiteral("/work/results.txt"), QByteArray("old output\n"));
+        f.files.files.insert(QStringLiteral("/scratch/output.txt"), QByteArray("old output\n"));
         f.run.Form_Load();
         f.Timer1.tick();
         f.process.finish({Process::Result::Outcome::Finished, 0, {}, {}});

@@ -11,7 +11,7 @@
 #include "run/runwindow.h"
 
 // The run window over fakes, in the working folder /work/. The fake
-// compiler writes compilerOutput into results.txt, as the shell's
+// compiler writes compilerOutput into the private output file, as the shell's
 // redirection would, when the test has set it.
 struct RunFixture
 {
@@ -35,7 +35,7 @@ struct RunFixture
         run.onRunEnded([this] { ++runsEnded; });
         process.onStart = [this](const FakeProcess::Call &) {
             if (compilerOutput)
-                files.files.insert(QStringLiteral("/work/results.txt"), *compilerOutput);
+                files.files.insert(QStringLiteral("/scratch/output.txt"), *compilerOutput);
         };
         run.request.A_start = true;
         run.request.A_appuse = 1;
