@@ -192,6 +192,17 @@ private slots:
         QCOMPARE(f.runsEnded, 1);
     }
 
+    // A replacement character the compiler printed is text like any other;
+    // only output that is not UTF-8 is read byte for byte.
+    void compilerOutputIsUtf8()
+    {
+        RunFixture f;
+        f.compile("a.cpp:1:1: warning: bad byte \xef\xbf\xbd in \xe2\x80\x98x\xe2\x80\x99\n");
+        QVERIFY(f.Text1.text().contains(QStringLiteral("bad byte \ufffd in \u2018x\u2019")));
+        f.compile("caf\xe9\n");
+        QVERIFY(f.Text1.text().contains(QStringLiteral("caf\u00e9")));
+    }
+
     void aScriptThatCannotBeWrittenStopsTheCompile()
     {
         RunFixture f;
