@@ -97,10 +97,16 @@ void Recovery::edited()
 
 void Recovery::dropStale()
 {
-    if (m_written && (*m_written != currentName() || m_state.FileSaved)) {
-        m_services.files.remove(*m_written);
+    if (m_written && (*m_written != currentName() || m_state.FileSaved))
+        drop(*m_written);
+}
+
+void Recovery::drop(const QString &name)
+{
+    m_services.files.remove(name);
+    m_services.files.release(name);
+    if (m_written == name)
         m_written.reset();
-    }
 }
 
 void Recovery::tick()
@@ -131,6 +137,9 @@ void Recovery::write(const QString &name)
         bytes.prepend(head);
         return bytes;
     });
+    // Another copy of the program working on the same document holds it
+    // too; the file then keeps the text of whichever wrote last.
+    m_services.files.claim(name);
     m_written = name;
 }
 
@@ -148,10 +157,8 @@ void Recovery::discard()
 {
     m_services.timer.setEnabled(false);
     m_pending = false;
-    if (m_written) {
-        m_services.files.remove(*m_written);
-        m_written.reset();
-    }
+    if (m_written)
+        drop(*m_written);
     m_services.files.finish();
 }
 
@@ -159,21 +166,25 @@ void Recovery::offerAtStart()
 {
     const QString name = currentName();
     std::optional<QByteArray> bytes = m_services.files.read(name);
-    if (!bytes)
+    // The file of a copy of the program still running is that copy's to
+    // keep, not this one's to offer.
+    if (!bytes || !m_services.files.claim(name))
         return;
     // A file that cannot be read as one of ours, or that belongs to another
     // path with the same hash, is left alone.
     std::optional<Content> kept = unpack(*bytes);
     bytes.reset();
-    if (!kept || kept->path != m_state.currFilename)
+    if (!kept || kept->path != m_state.currFilename) {
+        m_services.files.release(name);
         return;
+    }
     const QString text = TextCodec::decode(kept->text).text;
     const QDateTime date = kept->date;
     kept.reset(); // a large text need not be held twice
     // Text that was saved after all (the program ended between the save
     // and the next tick) is nothing to recover.
     if (text == m_Text1.text()) {
-        m_services.files.remove(name);
+        drop(name);
         return;
     }
     const QString document = m_state.currFilename.isEmpty() ? QStringLiteral("a new document") : m_state.currFilename;
@@ -182,7 +193,7 @@ void Recovery::offerAtStart()
             .arg(document, readableDate(date)),
         QStringLiteral("Unsaved changes found"), Buttons::YesNo, Icon::Question);
     if (reply != Reply::Yes) {
-        m_services.files.remove(name);
+        drop(name);
         return;
     }
     m_Text1.setText(text);

@@ -81,6 +81,7 @@ private:
     // Removes the file written earlier when the text it holds is no longer
     // unsaved text of the document shown.
     void dropStale();
+    void drop(const QString &name);
 
     EditorState &m_state;
     TextBox &m_Text1;

@@ -34,4 +34,10 @@ public:
     // The whole file, once the writes asked for before are done; nothing
     // when it is missing or is not a plain file.
     virtual std::optional<QByteArray> read(const QString &name) = 0;
+
+    // Marks the file as this copy of the program's own until release() or
+    // the program's end, however it ends. False when another running copy
+    // has marked it (or the folder cannot be used).
+    virtual bool claim(const QString &name) = 0;
+    virtual void release(const QString &name) = 0;
 };

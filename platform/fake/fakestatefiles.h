@@ -47,7 +47,20 @@ public:
         return files.value(name);
     }
 
+    bool claim(const QString &name) override
+    {
+        if (claimedElsewhere.contains(name))
+            return false;
+        if (!claimed.contains(name))
+            claimed.append(name);
+        return true;
+    }
+
+    void release(const QString &name) override { claimed.removeAll(name); }
+
     bool holdBack = false;
+    QStringList claimed;          // by this copy of the program
+    QStringList claimedElsewhere; // by another copy, still running
     QMap<QString, QByteArray> files;
     QStringList writes;   // names, in the order written
     QStringList removals; // names, in the order removed

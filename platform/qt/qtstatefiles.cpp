@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -52,6 +53,8 @@ QtStateFiles::QtStateFiles(QString folder)
 
 QtStateFiles::~QtStateFiles()
 {
+    for (const int fd : std::as_const(m_claims))
+        ::close(fd);
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
@@ -212,4 +215,45 @@ void QtStateFiles::removeNow(const QString &name) const
         return;
     if (::unlinkat(folder.fd, QFile::encodeName(name).constData(), 0) == 0)
         ::fsync(folder.fd);
+}
+
+namespace {
+
+QByteArray claimName(const QString &name)
+{
+    return '.' + QFile::encodeName(name) + ".claim";
+}
+
+} // namespace
+
+bool QtStateFiles::claim(const QString &name)
+{
+    if (m_claims.contains(name))
+        return true;
+    const Descriptor folder(openFolder(true));
+    if (folder.fd < 0)
+        return false;
+    const int fd = ::openat(folder.fd, claimName(name).constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_claims.insert(name, fd);
+    return true;
+}
+
+void QtStateFiles::release(const QString &name)
+{
+    const auto it = m_claims.constFind(name);
+    if (it == m_claims.cend())
+        return;
+    // Removed while still locked: a copy that looks after this makes a new
+    // lock file of its own.
+    const Descriptor folder(openFolder(false));
+    if (folder.fd >= 0)
+        ::unlinkat(folder.fd, claimName(name).constData(), 0);
+    ::close(it.value());
+    m_claims.erase(it);
 }

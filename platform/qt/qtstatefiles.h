@@ -2,6 +2,7 @@
 
 #include "platform/statefiles.h"
 
+#include <QHash>
 #include <QProcessEnvironment>
 
 #include <condition_variable>
@@ -28,6 +29,10 @@ public:
     void remove(const QString &name) override;
     void finish() override;
     std::optional<QByteArray> read(const QString &name) override;
+    // A claim is a lock on a hidden file beside the file; the system drops
+    // it when the program ends.
+    bool claim(const QString &name) override;
+    void release(const QString &name) override;
 
 private:
     void post(std::function<void()> job);
@@ -39,6 +44,7 @@ private:
     void removeNow(const QString &name) const;
 
     const QString m_folder;
+    QHash<QString, int> m_claims; // name, and the locked descriptor; touched by the caller's thread only
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;

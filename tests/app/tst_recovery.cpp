@@ -90,6 +90,7 @@ private slots:
         QVERIFY(f.timer.interval() >= 2000 && f.timer.interval() <= 5000);
         QVERIFY(f.timer.tick());
         QCOMPARE(f.store.files.keys(), QStringList{keptName(path)});
+        QCOMPARE(f.store.claimed, QStringList{keptName(path)});
         QCOMPARE(f.store.files.value(keptName(path)), kept(path, expected));
         // The file already holds the text: no more writes without edits.
         f.timer.tick();
@@ -193,6 +194,7 @@ private slots:
         }
         QVERIFY(f.store.files.isEmpty());
         QCOMPARE(f.store.removals, QStringList{keptName(helloPath)});
+        QVERIFY(f.store.claimed.isEmpty());
         QVERIFY(!f.timer.isEnabled());
     }
 
@@ -296,11 +298,13 @@ private slots:
             QCOMPARE(f.lblFilename.background(), Colours::red);
             QCOMPARE(f.lblFilename.textColour(), Colours::yellow);
             QCOMPARE(f.form.state.currFilename, path);
-            // Kept until the text is saved or given up.
+            // Kept, and marked as this copy's, until the text is saved or given up.
             QVERIFY(f.store.files.contains(name));
+            QCOMPARE(f.store.claimed, QStringList{name});
             f.messages.answerNext(Reply::No);
             f.form.mnuExit_Click();
             QVERIFY(f.store.files.isEmpty());
+            QVERIFY(f.store.claimed.isEmpty());
         } else {
             QCOMPARE(f.Text1.text(), text);
             QCOMPARE(f.form.state.FileSaved, true);
@@ -323,22 +327,29 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("removed");
-        QTest::newRow("text as saved") << kept(helloPath, "int a;\n") << true;
-        QTest::newRow("another path with the same name") << kept(QStringLiteral("/elsewhere.cpp"), "x") << false;
-        QTest::newRow("path with a line break, not this one") << kept(QStringLiteral("/home/user/project/hello.cpp%0A"), "x") << false;
-        QTest::newRow("not a recovery file") << QByteArray("int a;\n") << false;
+        QTest::addColumn<bool>("ownedByARunningCopy");
+        QTest::newRow("text as saved") << kept(helloPath, "int a;\n") << true << false;
+        QTest::newRow("kept by a copy still running") << kept(helloPath, "int b;\n") << false << true;
+        QTest::newRow("another path with the same name") << kept(QStringLiteral("/elsewhere.cpp"), "x") << false << false;
+        QTest::newRow("path with a line break, not this one")
+            << kept(QStringLiteral("/home/user/project/hello.cpp%0A"), "x") << false << false;
+        QTest::newRow("not a recovery file") << QByteArray("int a;\n") << false << false;
     }
 
     void nothingAskedWhenThereIsNothingToRecover()
     {
         QFETCH(QByteArray, file);
         QFETCH(bool, removed);
+        QFETCH(bool, ownedByARunningCopy);
         Fixture f;
         f.store.files.insert(keptName(helloPath), file);
+        if (ownedByARunningCopy)
+            f.store.claimedElsewhere.append(keptName(helloPath));
         f.open(helloPath, "int a;\n");
         QVERIFY(f.messages.calls.isEmpty());
         QCOMPARE(f.store.files.isEmpty(), removed);
         QCOMPARE(f.form.state.FileSaved, true);
+        QVERIFY(f.store.claimed.isEmpty());
     }
 };
 

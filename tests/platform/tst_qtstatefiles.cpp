@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
 #include <sys/stat.h>
 #include <thread>
 
@@ -151,6 +152,26 @@ private slots:
             }
         } // the end of the program waits for what was asked
         QCOMPARE(contentOf(folder + QStringLiteral("/a")), left);
+    }
+
+    void aClaimHoldsOffOtherCopiesUntilReleased()
+    {
+        QTemporaryDir home;
+        const QString folder = home.filePath(QStringLiteral("kvn"));
+        auto first = std::make_unique<QtStateFiles>(folder);
+        QtStateFiles second(folder);
+        QVERIFY(first->claim(QStringLiteral("a")));
+        QVERIFY(first->claim(QStringLiteral("a")));
+        QVERIFY(!second.claim(QStringLiteral("a")));
+        QVERIFY(second.claim(QStringLiteral("b")));
+        first->release(QStringLiteral("a"));
+        QVERIFY(second.claim(QStringLiteral("a")));
+        second.release(QStringLiteral("a"));
+        // A copy that ends, however it ends, lets go of its claims.
+        QVERIFY(first->claim(QStringLiteral("c")));
+        first.reset();
+        QVERIFY(second.claim(QStringLiteral("c")));
+        QCOMPARE(modeOf(folder), mode_t(0700));
     }
 
     void producesTheBytesOffTheCallersThread()
