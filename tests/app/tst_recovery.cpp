@@ -10,11 +10,22 @@
 
 namespace {
 
+// Counts the starts, each of which puts the next tick a full interval off.
+struct StartCountingTimer : FakeTimer
+{
+    int starts = 0;
+    void setEnabled(bool enabled) override
+    {
+        starts += enabled ? 1 : 0;
+        FakeTimer::setEnabled(enabled);
+    }
+};
+
 // The main window of fakes with its recovery wired as the window wires it.
 struct Fixture : MainFormFixture
 {
     FakeStateFiles store;
-    FakeTimer timer;
+    StartCountingTimer timer;
     QDateTime clock{QDate(2026, 3, 14), QTime(9, 26)};
     Recovery recovery{form.state, Text1, form.caretStatus, form.document, {store, messages, timer, [this] { return clock; }}};
 
@@ -128,15 +139,17 @@ private slots:
     {
         Fixture f;
         f.open(helloPath, "int a;\n");
+        f.timer.tick(); // the change of the open, which was nothing unsaved
+        const int starts = f.timer.starts;
         f.Text1.type(QStringLiteral("a"));
-        f.timer.setEnabled(false); // stands for the restart each edit gives
         f.clock = f.clock.addSecs(10);
         f.Text1.type(QStringLiteral("b"));
-        QVERIFY(f.timer.isEnabled());
-        f.timer.setEnabled(false);
-        f.clock = f.clock.addSecs(40);
+        QCOMPARE(f.timer.starts, starts + 2);
+        f.clock = f.clock.addSecs(25); // unbroken typing for over half a minute
         f.Text1.type(QStringLiteral("c"));
-        QVERIFY(f.timer.isEnabled());
+        QCOMPARE(f.timer.starts, starts + 2);
+        QVERIFY(f.timer.tick());
+        QCOMPARE(f.store.files.value(keptName(helloPath)), kept(helloPath, "abcint a;\n").replace("09:26:00", "09:26:35"));
     }
 
     void notWrittenWhileSaved()
@@ -207,20 +220,6 @@ private slots:
         f.messages.answerNext(Reply::Cancel);
         f.form.mnuExit_Click();
         QVERIFY(f.store.files.contains(keptName(helloPath)));
-    }
-
-    void eachPathHasItsOwnFile()
-    {
-        Fixture f;
-        f.open(helloPath, "int a;\n");
-        f.Text1.type(QStringLiteral("x"));
-        f.form.Form_Terminate();
-        Fixture g;
-        g.open(QStringLiteral("/home/user/project/other.cpp"), "int b;\n");
-        g.Text1.type(QStringLiteral("y"));
-        g.form.Form_Terminate();
-        QCOMPARE(f.store.files.keys(), QStringList{keptName(helloPath)});
-        QCOMPARE(g.store.files.keys(), QStringList{keptName(QStringLiteral("/home/user/project/other.cpp"))});
     }
 
     void aSignalKeepsTheTextAtOnce_data()
