@@ -259,6 +259,10 @@ private:
             m_result.help = true;
             return;
         }
+        if (word == "--version") {
+            m_result.version = true;
+            return;
+        }
         if (word[0] == '+' || word[0] == '@') {
             file(word, depth);
             return;

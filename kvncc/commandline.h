@@ -58,6 +58,7 @@ struct ParseResult
     std::vector<std::string> warnings; // complete lines, never holding "error" or "fatal"
     std::string failure; // a complete line holding "fatal"; empty when the command line is usable
     bool help = false;   // -h, -? or --help
+    bool version = false; // --version
 };
 
 // Turns the command line (argv without the program name) into build

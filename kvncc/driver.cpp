@@ -45,7 +45,8 @@ constexpr const char *usage =
     "Sources ending in .c are C, all others C++ (-P: all C++). Objects are named\n"
     "after their source with .obj. Switches kvncc does not know go to the compiler.\n"
     "The compiler is g++ unless KVNCC_COMPILER or kvncc.conf beside kvncc say\n"
-    "otherwise (gcc, clang, or the path of a C++ compiler).\n";
+    "otherwise (gcc, clang, or the path of a C++ compiler).\n"
+    "kvncc --version names kvncc and the compilers it drives; man kvncc tells more.\n";
 
 // Only regular files are read: a pipe would keep kvncc waiting for a
 // writer, a device could do anything, and a folder reads as an empty file.
@@ -412,6 +413,11 @@ int runKvncc(const std::vector<std::string> &args)
     const ParseResult parsed = parseCommandLine(
         args, [](const std::string &path, std::string &text) { return readFile(path, text, commandBytesAtMost); });
     const BuildOptions &options = parsed.options;
+    if (parsed.version && !parsed.help) {
+        writeOut(std::string("kvncc (Korvane) ") + KVN_VERSION + "\nIt compiles C++ with " + choice.cxx + " and C with "
+                 + choice.cc + ".\n");
+        return 0;
+    }
     if (!options.quiet)
         writeOut(std::string("kvncc ") + KVN_VERSION + " for KVN: the classic command line over "
                  + baseName(choice.cxx) + "\n");

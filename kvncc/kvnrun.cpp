@@ -12,6 +12,7 @@
 #include <cstring>
 #include <spawn.h>
 #include <string>
+#include <string_view>
 #include <sys/wait.h>
 #include <vector>
 
@@ -51,18 +52,35 @@ int finish(int status)
 
 int main(int argc, char **argv)
 {
-    if (argc < 2) {
-        kvncc::writeOut("Usage: kvnrun PROGRAM [ARGUMENT ...]\n"
-                        "Runs PROGRAM, reports how it ended and waits for a key.\n");
+    constexpr const char *usage = "Usage: kvnrun [--] PROGRAM [ARGUMENT ...]\n"
+                                  "Runs PROGRAM, reports how long it ran and how it ended, and waits for a key.\n"
+                                  "Its exit status is PROGRAM's (128 + the signal that ended it; 127 when it\n"
+                                  "could not be started). \"--\" lets PROGRAM begin with a dash.\n";
+    int first = 1;
+    if (first < argc) {
+        const std::string_view word = argv[first];
+        if (word == "--help" || word == "-h") {
+            kvncc::writeOut(usage);
+            return 0;
+        }
+        if (word == "--version") {
+            kvncc::writeOut("kvnrun (Korvane) " KVN_VERSION "\n");
+            return 0;
+        }
+        if (word == "--")
+            ++first;
+    }
+    if (first >= argc) {
+        kvncc::writeOut(usage);
         return 2;
     }
     offerPause();
 
-    std::string program = argv[1];
+    std::string program = argv[first];
     // A bare name means the file in the current folder, as on the classic console.
     if (program.find('/') == std::string::npos && kvncc::isExecutableFile(program))
         program = "./" + program;
-    std::vector<char *> args(argv + 1, argv + argc);
+    std::vector<char *> args(argv + first, argv + argc);
     args[0] = program.data();
     args.push_back(nullptr);
 

@@ -106,6 +106,10 @@ private slots:
                                         << QByteArray();
         QTest::newRow("nothing to compile") << QStringList{} << QStringList{} << false << QStringList{}
                                             << QByteArray("kvncc: fatal: no source file given") << QString() << QByteArray();
+        QTest::newRow("--help") << QStringList{} << QStringList{"--help"} << true << QStringList{}
+                                << QByteArray("Usage: kvncc [+config.cfg]") << QString() << QByteArray();
+        QTest::newRow("--version") << QStringList{} << QStringList{"--version"} << true << QStringList{}
+                                   << QByteArray("kvncc (Korvane) 2.2\n") << QString() << QByteArray();
         QTest::newRow("-c") << hello << QStringList{"-c", "hello.c"} << true << QStringList{"+hello.obj", "-hello.exe"}
                             << QByteArray() << QString() << QByteArray();
         QTest::newRow("-S") << hello << QStringList{"-S", "hello.c"} << true << QStringList{"+hello.asm", "-hello.obj"}

@@ -3,7 +3,9 @@
 
 #include "kvncc/runreport.h"
 
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
@@ -19,9 +21,10 @@ struct Piped
 {
     QProcess process;
 
-    explicit Piped(const QString &program, const QStringList &args)
+    explicit Piped(const QString &program, const QStringList &args, const QString &folder = QString())
     {
         process.setProcessChannelMode(QProcess::MergedChannels);
+        process.setWorkingDirectory(folder);
         process.start(program, args);
     }
     // True when the program is still waiting after a while with no input.
@@ -137,6 +140,48 @@ private slots:
         QVERIFY(run.endsAfter("k"));
         QCOMPARE(run.process.exitCode(), 139);
         QVERIFY(run.process.readAll().contains("return value 139 (signal 11, Segmentation fault)"));
+    }
+
+    // Asking kvnrun about itself answers at once, without waiting for a key;
+    // "--" lets a program's name begin with a dash.
+    void answersItsOwnOptions_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("says");
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << QByteArray("Usage: kvnrun [--] PROGRAM [ARGUMENT ...]\n");
+        QTest::newRow("-h") << QStringList{"-h"} << 0 << QByteArray("Usage: kvnrun");
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << QByteArray("kvnrun (Korvane) 2.2\n");
+        QTest::newRow("nothing to run") << QStringList{} << 2 << QByteArray("Usage: kvnrun");
+        QTest::newRow("only --") << QStringList{"--"} << 2 << QByteArray("Usage: kvnrun");
+    }
+    void answersItsOwnOptions()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QByteArray, says);
+        Piped run(kvnrun, args);
+        QVERIFY(run.process.waitForFinished(5000));
+        QCOMPARE(run.process.exitCode(), status);
+        const QByteArray output = run.process.readAll();
+        QVERIFY2(output.startsWith(says), output.constData());
+        QVERIFY(!output.contains(prompt));
+    }
+
+    void programNamedLikeAnOptionRunsAfterDoubleDash()
+    {
+        QTemporaryDir folder;
+        const QString script = folder.filePath(QStringLiteral("--help"));
+        QFile file(script);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\necho ran with $1\nexit 4\n");
+        file.close();
+        QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
+        Piped run(kvnrun, {QStringLiteral("--"), QStringLiteral("--help"), QStringLiteral("-x")}, folder.path());
+        QVERIFY(run.endsAfter("k"));
+        QCOMPARE(run.process.exitCode(), 4);
+        const QByteArray output = run.process.readAll();
+        QVERIFY2(output.startsWith("ran with -x\n"), output.constData());
     }
 
     void programThatCannotStartStillWaits()
