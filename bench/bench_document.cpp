@@ -11,18 +11,14 @@
 // saved file differs from the one opened or the editor shows the wrong
 // text, 2 on bad usage. Missed targets are reported, not failed.
 
+#include "bench/bencheditor.h"
 #include "editor/caretstatus.h"
-#include "editor/ctextboxex.h"
 #include "editor/document.h"
 #include "editor/textformat.h"
-#include "platform/fake/fakeclipboard.h"
 #include "platform/fake/fakecontrols.h"
 #include "platform/fake/fakefiledialogs.h"
-#include "platform/fake/fakeformwindow.h"
 #include "platform/fake/fakemessages.h"
-#include "platform/qt/editorwidget.h"
 #include "platform/qt/qtfilesystem.h"
-#include "platform/qt/scintillatextbox.h"
 
 #include <QApplication>
 #include <QFile>
@@ -221,32 +217,16 @@ int main(int argc, char *argv[])
     std::printf("file: %d lines, %lld bytes (%.1f MB), LF line ends, written in %.0f ms\n", lines,
                 static_cast<long long>(fileSize), mb(fileSize), millisSince(generateStart));
 
-    EditorWidget editor;
-    ScintillaTextBox box(&editor);
-    editor.resize(900, 700);
-    editor.show();
-    QApplication::processEvents();
-
-    EditorState state;
-    state.FormName = QStringLiteral("Korvane (KVN) 2.2");
-    FakeFormWindow window;
-    FakeLabel lblFilename;
-    FakeLabel lblLine;
-    FakeEntry txtGotoLine;
-    FakeClipboard clipboard;
-    CTextBoxEx textBoxEx(clipboard);
-    textBoxEx.setTextBox(&box);
+    BenchEditor bench(true);
+    ScintillaTextBox &box = bench.box;
+    EditorState &state = bench.state;
     QtFileSystem files;
     FakeMessages messages;
     FakeFileDialogs dialogs;
     RecordingSourceLink sourceLink;
     FakeMenuItem mnuFileSaved(false);
-    const EditorControls controls{window, box, lblFilename, lblLine, txtGotoLine};
-    Document document(state, controls, textBoxEx, {files, messages, dialogs, sourceLink}, mnuFileSaved);
+    Document document(state, bench.controls, bench.textBoxEx, {files, messages, dialogs, sourceLink}, mnuFileSaved);
     state.WorkDir = files.currentFolder();
-    // As in the main window, every change of the text updates the status line.
-    CaretStatus status(state, controls, textBoxEx);
-    QObject::connect(&editor, &EditorWidget::edited, [&status] { status.Text1_Change(); });
 
     const Memory before = memoryNow();
 
@@ -255,7 +235,7 @@ int main(int argc, char *argv[])
     const bool opened = document.OpenSourceFile(Document::OpenMode::LoadGiven, openPath, {});
     const double loadMs = millisSince(phase);
     phase = Clock::now();
-    editor.viewport()->repaint();
+    bench.editor.viewport()->repaint();
     QApplication::processEvents();
     const double paintMs = millisSince(phase);
     const double openMs = loadMs + paintMs;
@@ -271,8 +251,8 @@ int main(int argc, char *argv[])
         fail("the file was not read as UTF-8 with LF line ends");
     if (box.lineCount() != lines + 1)
         fail("the editor holds the wrong number of lines", QString::number(box.lineCount()));
-    if (lblLine.caption() != CaretStatus::caretLineText(0, lines + 1))
-        fail("the status line shows the wrong count", lblLine.caption());
+    if (bench.lblLine.caption() != CaretStatus::caretLineText(0, lines + 1))
+        fail("the status line shows the wrong count", bench.lblLine.caption());
     if (!state.FileSaved)
         fail("the document opened counts as unsaved");
     for (int i = 0; i < lines; i += std::max(1, lines / 1000)) {

@@ -16,18 +16,15 @@
 // bad usage.
 
 #include "app/recovery.h"
+#include "bench/bencheditor.h"
 #include "editor/caretstatus.h"
-#include "editor/ctextboxex.h"
 #include "editor/document.h"
-#include "platform/fake/fakeclipboard.h"
 #include "platform/fake/fakecontrols.h"
 #include "platform/fake/fakefiledialogs.h"
-#include "platform/fake/fakeformwindow.h"
 #include "platform/fake/fakemessages.h"
 #include "platform/qt/editorwidget.h"
 #include "platform/qt/qtfilesystem.h"
 #include "platform/qt/qtstatefiles.h"
-#include "platform/qt/scintillatextbox.h"
 
 #include <QApplication>
 #include <QCryptographicHash>
@@ -180,29 +177,16 @@ int main(int argc, char *argv[])
     }
     std::printf("file: %d lines, %.1f MB, LF line ends\n", lines, double(size) / (1024 * 1024));
 
-    EditorWidget editor;
-    ScintillaTextBox box(&editor);
-    editor.resize(900, 700);
-    editor.show();
-    QApplication::processEvents();
-    EditorState state;
-    state.FormName = QStringLiteral("Korvane (KVN) 2.2");
-    FakeFormWindow window;
-    FakeLabel lblFilename;
-    FakeLabel lblLine;
-    FakeEntry txtGotoLine;
-    FakeClipboard clipboard;
-    CTextBoxEx textBoxEx(clipboard);
-    textBoxEx.setTextBox(&box);
+    BenchEditor bench(true);
+    EditorWidget &editor = bench.editor;
+    ScintillaTextBox &box = bench.box;
+    EditorState &state = bench.state;
     QtFileSystem files;
     FakeMessages messages;
     FakeFileDialogs dialogs;
     NoSourceLink sourceLink;
     FakeMenuItem mnuFileSaved(false);
-    const EditorControls controls{window, box, lblFilename, lblLine, txtGotoLine};
-    Document document(state, controls, textBoxEx, {files, messages, dialogs, sourceLink}, mnuFileSaved);
-    CaretStatus status(state, controls, textBoxEx);
-    QObject::connect(&editor, &EditorWidget::edited, [&status] { status.Text1_Change(); });
+    Document document(state, bench.controls, bench.textBoxEx, {files, messages, dialogs, sourceLink}, mnuFileSaved);
     QString openPath = path;
     if (!document.OpenSourceFile(Document::OpenMode::LoadGiven, openPath, {})) {
         std::fprintf(stderr, "bench_recovery: cannot open %s\n", qPrintable(path));
@@ -215,7 +199,7 @@ int main(int argc, char *argv[])
 
     QtStateFiles stateFiles(folder.filePath(QStringLiteral("state/kvn")));
     TimedTimer timer;
-    Recovery recovery(state, box, status, document,
+    Recovery recovery(state, box, bench.status, document,
                       {stateFiles, messages, timer, [] { return QDateTime::currentDateTimeUtc(); }});
     bool recoveryOn = false;
     QObject::connect(&editor, &EditorWidget::edited, [&recovery, &recoveryOn] {

@@ -11,15 +11,12 @@
 // text. Exits 1 on a wrong answer, 2 on bad usage; a missed target is
 // reported, not failed.
 
+#include "bench/bencheditor.h"
 #include "editor/caretstatus.h"
-#include "editor/ctextboxex.h"
 #include "editor/textsearch.h"
-#include "platform/fake/fakeclipboard.h"
 #include "platform/fake/fakecontrols.h"
-#include "platform/fake/fakeformwindow.h"
 #include "platform/fake/fakemessages.h"
 #include "platform/qt/editorwidget.h"
-#include "platform/qt/scintillatextbox.h"
 
 #include <QApplication>
 
@@ -164,23 +161,12 @@ int main(int argc, char *argv[])
         }
     }
 
-    EditorWidget editor;
-    ScintillaTextBox box(&editor);
-    editor.resize(900, 700);
-    editor.show();
-    QApplication::processEvents();
-
     // The search bar wired as the main window wires it.
-    EditorState state;
-    state.FormName = QStringLiteral("Korvane (KVN) 2.2");
-    FakeFormWindow window;
-    FakeLabel lblFilename;
-    FakeLabel lblLine;
-    FakeEntry txtGotoLine;
-    FakeClipboard clipboard;
-    CTextBoxEx textBoxEx(clipboard);
-    textBoxEx.setTextBox(&box);
-    CaretStatus caretStatus(state, {window, box, lblFilename, lblLine, txtGotoLine}, textBoxEx);
+    BenchEditor bench(false);
+    EditorWidget &editor = bench.editor;
+    ScintillaTextBox &box = bench.box;
+    EditorState &state = bench.state;
+    CaretStatus &caretStatus = bench.status;
     FakeEntry txtSearch;
     FakeEntry txtReplace;
     FakeCheckBox chkReplace;
