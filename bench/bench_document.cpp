@@ -11,6 +11,7 @@
 // saved file differs from the one opened or the editor shows the wrong
 // text, 2 on bad usage. Missed targets are reported, not failed.
 
+#include "bench/benchargs.h"
 #include "bench/bencheditor.h"
 #include "editor/caretstatus.h"
 #include "editor/document.h"
@@ -173,17 +174,6 @@ void fail(const char *what, const QString &detail = {})
     std::printf("WRONG: %s%s%s\n", what, detail.isEmpty() ? "" : ": ", qPrintable(detail));
 }
 
-int positiveArg(const char *value)
-{
-    char *end = nullptr;
-    const long n = value ? std::strtol(value, &end, 10) : 0;
-    if (!value || *end || n < 1 || n > 20'000'000) {
-        std::fprintf(stderr, "bench_document: expected a positive line count, got '%s'\n", value ? value : "");
-        std::exit(2);
-    }
-    return int(n);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -194,7 +184,7 @@ int main(int argc, char *argv[])
     int lines = 1'000'000;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--lines")) {
-            lines = positiveArg(i + 1 < argc ? argv[++i] : nullptr);
+            lines = positiveArg("bench_document", i + 1 < argc ? argv[++i] : nullptr);
         } else {
             std::fprintf(stderr, "usage: bench_document [--lines N]\n");
             return 2;

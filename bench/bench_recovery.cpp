@@ -15,6 +15,7 @@
 // recovery file does not hold the typed text with the file's line ends, 2 on
 // bad usage.
 
+#include "bench/benchargs.h"
 #include "app/recovery.h"
 #include "bench/bencheditor.h"
 #include "editor/caretstatus.h"
@@ -137,17 +138,6 @@ std::vector<double> type(EditorWidget &editor, int count, char key)
     return ms;
 }
 
-int positiveArg(const char *value)
-{
-    char *end = nullptr;
-    const long n = value ? std::strtol(value, &end, 10) : 0;
-    if (!value || *end || n < 1 || n > 20'000'000) {
-        std::fprintf(stderr, "bench_recovery: expected a positive count, got '%s'\n", value ? value : "");
-        std::exit(2);
-    }
-    return int(n);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -159,9 +149,9 @@ int main(int argc, char *argv[])
     int keys = 100;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--lines")) {
-            lines = positiveArg(i + 1 < argc ? argv[++i] : nullptr);
+            lines = positiveArg("bench_recovery", i + 1 < argc ? argv[++i] : nullptr);
         } else if (!std::strcmp(argv[i], "--keys")) {
-            keys = positiveArg(i + 1 < argc ? argv[++i] : nullptr);
+            keys = positiveArg("bench_recovery", i + 1 < argc ? argv[++i] : nullptr);
         } else {
             std::fprintf(stderr, "usage: bench_recovery [--lines N] [--keys K]\n");
             return 2;

@@ -11,6 +11,7 @@
 // text. Exits 1 on a wrong answer, 2 on bad usage; a missed target is
 // reported, not failed.
 
+#include "bench/benchargs.h"
 #include "bench/bencheditor.h"
 #include "editor/caretstatus.h"
 #include "editor/textsearch.h"
@@ -125,17 +126,6 @@ Answer expected(const QString &text, const Case &c, Answer before)
     return at < 0 ? before : Answer{int(at), int(c.pattern.size()), int(at)};
 }
 
-int positiveArg(const char *value)
-{
-    char *end = nullptr;
-    const long n = value ? std::strtol(value, &end, 10) : 0;
-    if (!value || *end || n < 1 || n > 20'000'000) {
-        std::fprintf(stderr, "bench_search: expected a positive count, got '%s'\n", value ? value : "");
-        std::exit(2);
-    }
-    return int(n);
-}
-
 void report(const char *name, double meanMs, double minMs, int runs)
 {
     std::printf("%-34s %9.2f ms/op  (best %8.2f, %d runs)  %s\n", name, meanMs, minMs, runs,
@@ -152,9 +142,9 @@ int main(int argc, char *argv[])
     int runs = 5;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--lines"))
-            lines = positiveArg(i + 1 < argc ? argv[++i] : nullptr);
+            lines = positiveArg("bench_search", i + 1 < argc ? argv[++i] : nullptr);
         else if (!std::strcmp(argv[i], "--runs"))
-            runs = positiveArg(i + 1 < argc ? argv[++i] : nullptr);
+            runs = positiveArg("bench_search", i + 1 < argc ? argv[++i] : nullptr);
         else {
             std::fprintf(stderr, "usage: bench_search [--lines N] [--runs N]\n");
             return 2;

@@ -6,6 +6,7 @@
 // Prints the load time and the mean cost of one call per query. Exits 1 when
 // an answer differs from what the document's own layout says, 2 on bad usage.
 
+#include "bench/benchargs.h"
 #include "editor/ctextboxex.h"
 #include "platform/fake/fakeclipboard.h"
 #include "platform/qt/editorwidget.h"
@@ -120,17 +121,6 @@ private:
     int m_failures = 0;
 };
 
-int positiveArg(const char *value)
-{
-    char *end = nullptr;
-    const long n = value ? std::strtol(value, &end, 10) : 0;
-    if (!value || *end || n < 1 || n > 50'000'000) {
-        std::fprintf(stderr, "bench_textboxex: expected a positive count, got '%s'\n", value ? value : "");
-        std::exit(2);
-    }
-    return int(n);
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -141,9 +131,9 @@ int main(int argc, char *argv[])
     int calls = 1'000'000;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--lines"))
-            lines = positiveArg(i + 1 < argc ? argv[++i] : nullptr);
+            lines = positiveArg("bench_textboxex", i + 1 < argc ? argv[++i] : nullptr);
         else if (!std::strcmp(argv[i], "--calls"))
-            calls = positiveArg(i + 1 < argc ? argv[++i] : nullptr);
+            calls = positiveArg("bench_textboxex", i + 1 < argc ? argv[++i] : nullptr);
         else {
             std::fprintf(stderr, "usage: bench_textboxex [--lines N] [--calls N]\n");
             return 2;
