@@ -148,6 +148,43 @@ private slots:
         QCOMPARE(withFile.files.value(QStringLiteral("/work/kvn.txt")), QByteArray("old"));
     }
 
+    // The two switches as older files hold them: the words in any case, or
+    // a number, any non-zero one being on (-1 was the old format's True).
+    void switchesReadAsOnOrOff_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<bool>("on");
+        QTest::newRow("-1") << QByteArray("-1") << true;
+        QTest::newRow("-1 with blanks") << QByteArray("  -1  ") << true;
+        QTest::newRow("1") << QByteArray("1") << true;
+        QTest::newRow("0") << QByteArray("0") << false;
+        QTest::newRow("True") << QByteArray("True") << true;
+        QTest::newRow("False") << QByteArray("False") << false;
+        QTest::newRow("TRUE") << QByteArray("TRUE") << true;
+        QTest::newRow("false") << QByteArray("false") << false;
+    }
+
+    void switchesReadAsOnOrOff()
+    {
+        QFETCH(QByteArray, field);
+        QFETCH(bool, on);
+        FakeFileSystem files;
+        FakeMessages messages;
+        SettingsFile file(files, messages);
+        file.setFolder(files.currentFolder());
+        // Each switch starts from the opposite of what the file says.
+        Settings defaults;
+        defaults.fileSavedConfirmation = !on;
+        defaults.deleteIntermediates = !on;
+        files.files.insert(file.path(), " 8 \r\n" + field + "\r\n" + field + "\r\n/bin/kvncc\r\n\r\n 16777215 \r\n 0 \r\n 255 \r\n 65535 \r\n");
+
+        const std::optional<Settings> read = file.read(defaults);
+        QVERIFY(read.has_value());
+        QCOMPARE(read->fileSavedConfirmation, on);
+        QCOMPARE(read->deleteIntermediates, on);
+        QVERIFY(messages.calls.isEmpty());
+    }
+
     void readerTellsAMissingFileFromAnUnreadableOne()
     {
         FakeFileSystem files;

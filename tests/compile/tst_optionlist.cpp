@@ -157,6 +157,24 @@ private slots:
         QCOMPARE(f.list.FindParamPos, -1);
     }
 
+    // A miss upwards puts the search before the first item, so the next ">"
+    // starts again at the top.
+    void missUpwardsRestartsFromTheTop()
+    {
+        Fixture f;
+        f.find(QStringLiteral("-tW"));
+        f.list.cmdFindNext_Click();
+        f.list.cmdFindPrev_Click();
+        QCOMPARE(f.List1.currentIndex(), 71); // the first item with the text
+        f.list.cmdFindPrev_Click();
+        QCOMPARE(f.messages.calls.last().text, QStringLiteral("No more list entries with the text \"-tW\" before this entry."));
+        QCOMPARE(f.list.FindParamPos, -1);
+
+        f.list.cmdFindNext_Click();
+        QCOMPARE(f.List1.currentIndex(), 71);
+        QCOMPARE(f.list.FindParamPos, 71);
+    }
+
     void upwardsIgnoresCase()
     {
         Fixture f;

@@ -221,6 +221,43 @@ private slots:
         QVERIFY(!QFile::exists(pdf));
     }
 
+    // Every following page starts as the first does, 300 twips (15 points)
+    // down: its first line stands exactly as high as the first page's.
+    void followingPagesStartAtTheTopMargin()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("pages.pdf"));
+        QtPrinter printer(pdf);
+        QStringList lines;
+        for (int i = 0; i < 250; ++i)
+            lines.append(QStringLiteral("L%1").arg(i, 3, 10, QLatin1Char('0')));
+        FakeTextBox text;
+        text.setText(lines.join(QStringLiteral("\r\n")));
+        FakeMessages messages;
+        PrintJob job(text, printer, messages);
+        messages.answerNext(Reply::Yes);
+        job.mnuPrint_Click();
+
+        // The top of each page's first line, in points from the paper's top.
+        const QString boxes = poppler(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        QList<double> firstLineTops;
+        const QRegularExpression pageOrWord(QStringLiteral("<page |<word xMin=\"[\\d.]+\" yMin=\"([\\d.]+)\""));
+        for (const QRegularExpressionMatch &m : pageOrWord.globalMatch(boxes)) {
+            if (m.captured(1).isEmpty())
+                firstLineTops.append(-1);
+            else if (!firstLineTops.isEmpty() && firstLineTops.last() < 0)
+                firstLineTops.last() = m.captured(1).toDouble();
+        }
+        QVERIFY2(firstLineTops.size() >= 3, qPrintable(boxes.left(500)));
+        for (qsizetype page = 1; page < firstLineTops.size(); ++page) {
+            QVERIFY2(std::abs(firstLineTops[page] - firstLineTops[0]) < 0.25,
+                     qPrintable(QStringLiteral("page %1 starts at %2 pt, the first page at %3 pt")
+                                    .arg(page + 1).arg(firstLineTops[page]).arg(firstLineTops[0])));
+        }
+    }
+
     // A long document through Qt into a PDF, read back with poppler's tools.
     void longDocumentToPdf()
     {
