@@ -3,7 +3,9 @@
 #   cmake --install build [--prefix /usr/local]
 #   cd build && cpack          # kvn_2.2-1_amd64.deb
 #
-# Under the prefix: bin/kvn, bin/kvncc, bin/kvnrun, libexec/kvn/pause,
+# Under the prefix: bin/kvn, bin/kvncc, bin/kvnrun, libexec/kvn/pause (and
+# its other names), share/man/man1 (the manual pages), share/doc/kvn (the
+# copyright and changelog),
 # share/kvn/include (the old-style headers), share/kvn/web (the help pages),
 # share/applications/kvn.desktop, share/icons/hicolor/scalable/apps/kvn.svg
 # and share/metainfo/org.korvane.kvn.metainfo.xml. KVN and kvncc find their
@@ -55,6 +57,28 @@ install(CODE "
     include(\"${CMAKE_CURRENT_LIST_FILE}\")
 ")
 
+# The manual pages, and the package's copyright and changelog, compressed
+# the way Debian keeps them (gzip -9n: no name or time stamp in the file).
+# The build folder holds them where an installation does.
+set(kvn_manual_pages kvn kvncc kvnrun)
+set(kvn_compressed_docs)
+function(kvn_compress source target)
+    add_custom_command(OUTPUT ${target}
+        COMMAND sh -c "mkdir -p \"$(dirname \"$2\")\" && gzip -9n -c \"$1\" >\"$2\"" kvn-gzip ${source} ${target}
+        DEPENDS ${source}
+        VERBATIM)
+    set(kvn_compressed_docs ${kvn_compressed_docs} ${target} PARENT_SCOPE)
+endfunction()
+foreach(page IN LISTS kvn_manual_pages)
+    kvn_compress(${PROJECT_SOURCE_DIR}/docs/man/${page}.1 ${PROJECT_BINARY_DIR}/share/man/man1/${page}.1.gz)
+    install(FILES ${PROJECT_BINARY_DIR}/share/man/man1/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+kvn_compress(${PROJECT_SOURCE_DIR}/desktop/package/changelog ${PROJECT_BINARY_DIR}/share/doc/kvn/changelog.Debian.gz)
+add_custom_target(kvn_docs ALL DEPENDS ${kvn_compressed_docs})
+install(FILES ${PROJECT_BINARY_DIR}/share/doc/kvn/changelog.Debian.gz desktop/package/copyright
+    DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES desktop/package/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME kvn)
+
 # The Debian package. The libraries are those kvn links and the SVG plugin
 # that draws its icon; g++ is the compiler kvncc drives; a terminal window
 # shows the programs KVN builds.
@@ -68,6 +92,12 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+# The changelog's latest entry names the version the package is built as.
+file(STRINGS desktop/package/changelog kvn_changelog_head LIMIT_COUNT 1)
+if(NOT kvn_changelog_head MATCHES "^kvn \\(${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}\\) ")
+    message(FATAL_ERROR "desktop/package/changelog begins with \"${kvn_changelog_head}\", "
+        "not with an entry for ${PROJECT_VERSION}-${CPACK_DEBIAN_PACKAGE_RELEASE}")
+endif()
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # CPack puts the summary first and indents these lines itself.

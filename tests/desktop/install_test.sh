@@ -25,7 +25,8 @@ for file in bin/kvn bin/kvncc bin/kvnrun libexec/kvn/pause libexec/kvn/PAUSE lib
   share/kvn/include/dos.h share/kvn/include/wrap/stdlib.h share/kvn/include/wrap/string.h share/kvn/include/wrap/stdio.h \
   share/kvn/web/index.html share/kvn/web/kvn.css share/kvn/web/kvn.svg share/kvn/web/help/kvn/index.html \
   share/applications/kvn.desktop share/icons/hicolor/scalable/apps/kvn.svg \
-  share/metainfo/org.korvane.kvn.metainfo.xml; do
+  share/metainfo/org.korvane.kvn.metainfo.xml share/doc/kvn/copyright share/doc/kvn/changelog.Debian.gz \
+  share/man/man1/kvn.1.gz share/man/man1/kvncc.1.gz share/man/man1/kvnrun.1.gz; do
   [ -f "$prefix/$file" ] || fail "$file was not installed"
 done
 for program in bin/kvn bin/kvncc bin/kvnrun libexec/kvn/pause; do
@@ -46,6 +47,28 @@ fi
 if missing=$(ldd "$prefix/bin/kvn" | grep "not found"); then
   fail "kvn lacks libraries: $missing"
 fi
+
+# man finds each page under the prefix and reads it without a complaint.
+if command -v man >/dev/null; then
+  for page in kvn kvncc kvnrun; do
+    found=$(MANPATH="$prefix/share/man" man -w "$page" 2>&1) || fail "man does not find $page: $found"
+    [ "$found" = "$prefix/share/man/man1/$page.1.gz" ] || fail "man kvn found $found instead of the installed page"
+    complaints=$(MANPATH="$prefix/share/man" man --warnings -E UTF-8 -Tutf8 -Z "$page" 2>&1 >/dev/null)
+    [ -z "$complaints" ] || fail "man complains about $page: $complaints"
+    MANPATH="$prefix/share/man" MANWIDTH=80 man -P cat "$page" 2>/dev/null | grep -q "^NAME" ||
+      fail "man $page shows no NAME section"
+  done
+fi
+
+# The programs answer --version on a terminal without a display.
+for program in kvn kvncc kvnrun; do
+  version=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$work" "$prefix/bin/$program" --version 2>&1) ||
+    fail "$program --version failed: $version"
+  case "$program:$version" in
+    "kvn:Korvane (KVN) 2.2" | "kvncc:kvncc (Korvane) 2.2"* | "kvnrun:kvnrun (Korvane) 2.2") ;;
+    *) fail "$program --version printed: $version" ;;
+  esac
+done
 
 # The installed kvn comes up in a folder of its own, with a home of its own,
 # and keeps running until it is stopped.
