@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 namespace {
 
 const QString kvncc = QStringLiteral(KVNCC_PATH);
@@ -208,6 +210,36 @@ private slots:
             const Result ran = runProgram(dir.filePath(program), {}, dir.path());
             QCOMPARE(ran.exitCode, 0);
             QVERIFY2(ran.output.contains(programSays), ran.output.constData());
+        }
+    }
+
+    // The warning about a void main names the user's file and line, and no
+    // line of what kvncc adds around the user's code, with either compiler.
+    void voidMainWarningNamesOnlyTheUsersFile_data()
+    {
+        QTest::addColumn<QString>("compiler");
+        QTest::newRow("gcc") << "gcc";
+        QTest::newRow("clang") << "clang";
+    }
+    void voidMainWarningNamesOnlyTheUsersFile()
+    {
+        QFETCH(QString, compiler);
+        if (QStandardPaths::findExecutable(compiler).isEmpty())
+            QSKIP("the compiler is not installed");
+        QTemporaryDir dir;
+        QVERIFY(copyFixture(QStringLiteral("void_main_args.c"), dir.path()));
+        QVERIFY(copyFixture(QStringLiteral("old_answer.h"), dir.path()));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("KVNCC_COMPILER"), compiler);
+        const Result result = runProgram(kvncc, {QStringLiteral("-w"), QStringLiteral("void_main_args.c")}, dir.path(),
+                                         environment);
+        QVERIFY2(result.exitCode == 0, result.output.constData());
+        const QList<QByteArray> lines = result.output.split('\n');
+        const auto aboutMain = [](const QByteArray &line) { return line.contains("'main'") || line.contains("\xe2\x80\x98main\xe2\x80\x99"); };
+        QVERIFY2(std::any_of(lines.begin(), lines.end(), aboutMain), result.output.constData());
+        for (const QByteArray &line : lines) {
+            if (line.contains(": warning: ") || line.contains(": note: "))
+                QVERIFY2(line.startsWith("void_main_args.c:"), result.output.constData());
         }
     }
 
