@@ -49,7 +49,7 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
     , m_dialogs(this)
 {
     setObjectName(QStringLiteral("Main"));
-    setWindowTitle(QStringLiteral("Korvane (KVN) 2.1"));
+    setWindowTitle(QStringLiteral("Korvane (KVN) 2.2"));
     QFont uiFont = QApplication::font();
     uiFont.setPointSize(8);
     setFont(uiFont);
