@@ -136,7 +136,7 @@ const std::vector<SwitchInfo> table = {
     {"-V0", false, Ignored, objectLayout, nothing},
     {"-V1", false, Ignored, objectLayout, nothing},
     {"-VC", false, Ignored, objectLayout, nothing},
-    {"-Vd", false, Ignored, "for-loop variables follow standard C++ scoping", nothing},
+    {"-Vd", false, Ignored, "a for loop's variable used after the loop is accepted anyway, with a warning", nothing},
     {"-Ve", false, Ignored, objectLayout, nothing},
     {"-VM", false, Ignored, "there is no Microsoft Visual C++ compatibility mode", nothing},
     {"-VI-", false, Ignored, "headers are searched in the order of GCC and Clang", nothing},
