@@ -44,8 +44,8 @@ constexpr const char *usage =
     "  -w warnings on  -w- off  -w! warnings fail the build   -q no banner\n"
     "Sources ending in .c are C, all others C++ (-P: all C++). Objects are named\n"
     "after their source with .obj. Switches kvncc does not know go to the compiler.\n"
-    "The compiler is g++ unless KVNCC_COMPILER or kvncc.conf beside kvncc say\n"
-    "otherwise (gcc, clang, or the path of a C++ compiler).\n"
+    "The compiler is g++ unless KVNCC_COMPILER or kvncc.conf (beside kvncc, or\n"
+    "/etc/kvncc.conf) say otherwise (gcc, clang, or the path of a C++ compiler).\n"
     "kvncc --version names kvncc and the compilers it drives; man kvncc tells more.\n";
 
 // Only regular files are read: a pipe would keep kvncc waiting for a
@@ -123,6 +123,19 @@ std::string baseName(const std::string &path)
 {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// kvncc.conf beside kvncc (a build folder, or a copy kept apart), else the
+// installation's own: /etc/kvncc.conf for a kvncc in /usr/bin, PREFIX/etc/
+// kvncc.conf for one in PREFIX/bin.
+std::string configPath(const std::string &own)
+{
+    const std::string beside = own + "/kvncc.conf";
+    std::error_code problem;
+    if (std::filesystem::exists(beside, problem))
+        return beside;
+    const std::filesystem::path prefix = std::filesystem::path(own).parent_path();
+    return prefix == "/usr" ? "/etc/kvncc.conf" : (prefix / "etc/kvncc.conf").string();
 }
 
 std::string compatHeaderFolder(const std::string &own)
@@ -405,7 +418,7 @@ int runKvncc(const std::vector<std::string> &args)
 {
     const std::string own = ownFolder();
     std::string config;
-    if (!readFile(own + "/kvncc.conf", config))
+    if (!readFile(configPath(own), config))
         config.clear(); // no file: the defaults
     const char *chosen = std::getenv("KVNCC_COMPILER");
     const CompilerChoice choice = chooseCompiler(config, chosen ? chosen : "");

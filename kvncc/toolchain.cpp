@@ -133,7 +133,7 @@ bool findToolchain(const CompilerChoice &choice, const std::string &pathVariable
             } else {
                 problem += " that path only";
             }
-            problem += "). Install it (Debian: apt install g++), or name another one in KVNCC_COMPILER or in kvncc.conf beside kvncc.";
+            problem += "). Install it (Debian: apt install g++), or name another one in KVNCC_COMPILER or in kvncc.conf.";
             return false;
         }
     }

@@ -361,22 +361,42 @@ private slots:
         QVERIFY2(session.output.contains("[120 13 y 0]"), session.output.constData());
     }
 
-    void compilerChoiceBesideKvncc()
+    // A copy of kvncc in PREFIX/bin reads kvncc.conf beside itself, else
+    // PREFIX/etc/kvncc.conf; the one beside it wins.
+    void compilerChoiceFromItsConfiguration_data()
     {
-        // A copy of kvncc with a kvncc.conf of its own.
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QByteArray>("says");
+        QTest::newRow("beside kvncc") << QStringList{"bin/kvncc.conf"} << QByteArray("the compiler /no/such/bin/g++");
+        QTest::newRow("in the prefix's etc") << QStringList{"etc/kvncc.conf"} << QByteArray("the compiler /no/such/etc/g++");
+        QTest::newRow("beside kvncc first") << QStringList{"etc/kvncc.conf", "bin/kvncc.conf"}
+                                            << QByteArray("the compiler /no/such/bin/g++");
+    }
+    void compilerChoiceFromItsConfiguration()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QByteArray, says);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("bin")) && QDir(dir.path()).mkpath(QStringLiteral("etc")));
+        const QString copy = dir.filePath(QStringLiteral("bin/kvncc"));
+        QVERIFY(QFile::copy(kvncc, copy));
+        QVERIFY(copyFixture(QStringLiteral("hello.c"), dir.path()));
+        for (const QString &name : files) {
+            QFile conf(dir.filePath(name));
+            QVERIFY(conf.open(QIODevice::WriteOnly));
+            conf.write("# chosen here\ncxx = /no/such/" + name.section(u'/', 0, 0).toUtf8() + "/g++\n");
+        }
+        const Result result = runProgram(copy, {QStringLiteral("-P"), QStringLiteral("hello.c")}, dir.path());
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.output.contains("kvncc: fatal: cannot find " + says), result.output.constData());
+    }
+
+    void copyWithoutItsHeadersSaysSoAndBuildsC()
+    {
         QTemporaryDir dir;
         const QString copy = dir.filePath(QStringLiteral("kvncc"));
         QVERIFY(QFile::copy(kvncc, copy));
         QVERIFY(copyFixture(QStringLiteral("hello.c"), dir.path()));
-        QFile conf(dir.filePath(QStringLiteral("kvncc.conf")));
-        QVERIFY(conf.open(QIODevice::WriteOnly));
-        conf.write("cxx = /no/such/g++\n");
-        conf.close();
-        const Result result = runProgram(copy, {QStringLiteral("hello.c")}, dir.path());
-        QCOMPARE(result.exitCode, 1);
-        QVERIFY2(result.output.contains("kvncc: fatal: cannot find the compiler /no/such/g++"), result.output.constData());
-        // Without its headers folder the copy says so, and still builds C.
-        QVERIFY(conf.remove());
         const Result plain = runProgram(copy, {QStringLiteral("-q"), QStringLiteral("hello.c")}, dir.path());
         QCOMPARE(plain.exitCode, 0);
         QVERIFY(plain.output.contains("compatibility headers"));
