@@ -1,6 +1,7 @@
 #include "editorwidget.h"
 
 #include "droppedfiles.h"
+#include "editoraccessible.h"
 
 #include <Qsci/qscicommandset.h>
 #include <Qsci/qscilexercpp.h>
@@ -39,6 +40,8 @@ EditorWidget::EditorWidget(QWidget *parent)
     setUnmatchedBraceBackgroundColor(QColor(0xFF, 0xCD, 0xD2));
     setUnmatchedBraceForegroundColor(QColor(0xB7, 0x1C, 0x1C));
     connect(this, &QsciScintillaBase::SCN_CHARADDED, this, &EditorWidget::indentNewLine);
+    EditorAccessible::install();
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this] { EditorAccessible::caretMoved(this); });
     connect(this, &QsciScintillaBase::SCN_ZOOM, this, [this] {
         m_marginDigits = 0;
         updateMarginWidth();

@@ -1,5 +1,7 @@
 #include "scintillatextbox.h"
 
+#include "utf16positions.h"
+
 #include <algorithm>
 #include <functional>
 
@@ -19,32 +21,12 @@ long ScintillaTextBox::send(unsigned int message, unsigned long wParam, long lPa
 
 int ScintillaTextBox::unitsAt(long bytePos) const
 {
-    const long line = send(QsciScintillaBase::SCI_LINEFROMPOSITION, bytePos);
-    const long lineByte = send(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
-    const long lineUnit = send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, line,
-                               QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16);
-    return int(lineUnit + send(QsciScintillaBase::SCI_COUNTCODEUNITS, lineByte, bytePos));
+    return Utf16Positions::offsetAt(*m_widget, bytePos);
 }
 
 long ScintillaTextBox::bytesAt(int unitPos) const
 {
-    const int total = length();
-    if (unitPos >= total)
-        return send(QsciScintillaBase::SCI_GETLENGTH);
-    unitPos = std::max(unitPos, 0);
-    const long line = send(QsciScintillaBase::SCI_LINEFROMINDEXPOSITION, unitPos,
-                           QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16);
-    const long lineUnit = send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, line,
-                               QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16);
-    const long lineByte = send(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
-    if (unitPos == lineUnit)
-        return lineByte;
-    const long pos = send(QsciScintillaBase::SCI_POSITIONRELATIVECODEUNITS, lineByte, unitPos - lineUnit);
-    // Scintilla answers 0 for a count that ends inside a character of two
-    // units; such a position belongs to the start of that character.
-    if (pos == 0 && unitPos - lineUnit > 0)
-        return send(QsciScintillaBase::SCI_POSITIONRELATIVECODEUNITS, lineByte, unitPos - lineUnit - 1);
-    return pos;
+    return Utf16Positions::positionAt(*m_widget, unitPos);
 }
 
 int ScintillaTextBox::caretLine() const
@@ -127,9 +109,7 @@ void ScintillaTextBox::setModified(bool modified)
 
 int ScintillaTextBox::length() const
 {
-    const long lines = send(QsciScintillaBase::SCI_GETLINECOUNT);
-    return int(send(QsciScintillaBase::SCI_INDEXPOSITIONFROMLINE, lines,
-                    QsciScintillaBase::SC_LINECHARACTERINDEX_UTF16));
+    return Utf16Positions::length(*m_widget);
 }
 
 QByteArray ScintillaTextBox::textUtf8() const
