@@ -1,5 +1,7 @@
 #include "qtfilesystem.h"
 
+#include "writeall.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -27,23 +29,6 @@ QString reason(int error)
 FileSystem::WriteResult failed(int error)
 {
     return {false, reason(error)};
-}
-
-bool writeAll(int fd, const QByteArray &bytes)
-{
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += n;
-        left -= n;
-    }
-    return true;
 }
 
 mode_t newFileMode()

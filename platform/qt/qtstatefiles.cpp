@@ -1,5 +1,7 @@
 #include "qtstatefiles.h"
 
+#include "writeall.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,21 +30,6 @@ struct Descriptor
             ::close(fd);
     }
 };
-
-bool writeAll(int fd, const char *data, qsizetype size)
-{
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size_t(size));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += written;
-        size -= written;
-    }
-    return true;
-}
 
 } // namespace
 
@@ -194,7 +181,7 @@ bool QtStateFiles::writeNow(const QString &name, const QByteArray &bytes) const
     const int fd = ::openat(folder.fd, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
-    bool ok = writeAll(fd, bytes.constData(), bytes.size()) && ::fsync(fd) == 0;
+    bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     // The rename puts a new file in the name's place; a link there is
     // replaced, not followed.
