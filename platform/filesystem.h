@@ -39,6 +39,11 @@ public:
     // system's reason).
     virtual QString whyNotAFile(const QString &path) const = 0;
 
+    // Empty when the file belongs to the user running the program and no
+    // one else may change it; otherwise why someone else may have written
+    // it ("it belongs to another user", "other users may change it").
+    virtual QString whyNotYoursAlone(const QString &path) const = 0;
+
     // The whole file, or nothing when it cannot be read: it is not a
     // regular file (a pipe or a device is never opened for reading, so it
     // cannot hang the program), or it holds more than limit bytes, whatever

@@ -18,6 +18,7 @@ public:
     bool isExecutable(const QString &path) const override { return executables.contains(path) && files.contains(path); }
     std::optional<qint64> size(const QString &path) const override;
     QString whyNotAFile(const QString &path) const override;
+    QString whyNotYoursAlone(const QString &path) const override { return othersFiles.value(path); }
     std::optional<QByteArray> read(const QString &path, qint64 limit = noLimit) const override;
     std::optional<Stamp> stamp(const QString &path) const override;
     WriteResult write(const QString &path, const QByteArray &bytes) override;
@@ -48,6 +49,8 @@ public:
 
     QMap<QString, QByteArray> files;
     QStringList executables; // files with the execute permission
+    // Files someone else may have written, with the reason whyNotYoursAlone gives.
+    QMap<QString, QString> othersFiles;
     QStringList writes;  // every path written, failed writes included
     QStringList removals;
 

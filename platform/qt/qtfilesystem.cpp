@@ -184,6 +184,18 @@ QString QtFileSystem::whyNotAFile(const QString &path) const
     return {};
 }
 
+QString QtFileSystem::whyNotYoursAlone(const QString &path) const
+{
+    struct stat info {};
+    if (::stat(native(path).constData(), &info) != 0)
+        return reason(errno);
+    if (info.st_uid != ::geteuid())
+        return QStringLiteral("it belongs to another user");
+    if (info.st_mode & (S_IWGRP | S_IWOTH))
+        return QStringLiteral("other users may change it");
+    return {};
+}
+
 std::optional<QByteArray> QtFileSystem::read(const QString &path, qint64 limit) const
 {
     // Opened without waiting, so that a pipe with no writer cannot hang the

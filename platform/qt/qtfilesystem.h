@@ -16,6 +16,7 @@ public:
     bool isExecutable(const QString &path) const override;
     std::optional<qint64> size(const QString &path) const override;
     QString whyNotAFile(const QString &path) const override;
+    QString whyNotYoursAlone(const QString &path) const override;
     std::optional<QByteArray> read(const QString &path, qint64 limit = noLimit) const override;
     std::optional<Stamp> stamp(const QString &path) const override;
     WriteResult write(const QString &path, const QByteArray &bytes) override;
