@@ -195,6 +195,8 @@ bool Document::load(const QString &path, bool asSource)
     showSaved();
     m_controls.Text1.setModified(false);
     m_state.LastSearchPos = m_controls.Text1.selectionStart();
+    if (m_onOpened)
+        m_onOpened();
     return true;
 }
 

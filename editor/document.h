@@ -10,6 +10,8 @@
 #include "platform/filesystem.h"
 #include "platform/messages.h"
 
+#include <functional>
+
 // The document commands: New, Open, Save and Save As, opening a dropped file
 // and the command-line file, and the save prompt that guards every command
 // replacing the document. A file is written back in the encoding and line
@@ -62,6 +64,13 @@ public:
     void showSaved();
 
     const TextFormat &format() const { return m_format; }
+    // The file as it was when last read or written here; nothing for a new
+    // document.
+    const std::optional<FileSystem::Stamp> &diskStamp() const { return m_diskStamp; }
+
+    // Called after each file is loaded as the document, by whatever route
+    // (start-up, Open, a drop, a compiler message).
+    void onOpened(std::function<void()> handler) { m_onOpened = std::move(handler); }
 
     static QString savePromptText() { return QStringLiteral("Would you like to save your file?"); }
     static QString openFilter();
@@ -91,4 +100,5 @@ private:
     TextFormat m_format;
     bool m_isSource = true; // the document is the compile's source file
     std::optional<FileSystem::Stamp> m_diskStamp; // the file as read or last written here
+    std::function<void()> m_onOpened;
 };
