@@ -6,6 +6,7 @@
 #include "kvncc/headercache.h"
 #include "kvncc/oldrules.h"
 #include "kvncc/process.h"
+#include "kvncc/sourcecopies.h"
 #include "kvncc/toolchain.h"
 
 #include <algorithm>
@@ -177,53 +178,6 @@ SourceTraits examineFile(const std::string &source, bool cpp)
     std::string text;
     return readFile(source, text) ? examineSource(text, cpp) : SourceTraits();
 }
-
-// The copies of sources that kvncc compiles in their place, in a folder of
-// their own that goes when the build is over.
-class SourceCopies
-{
-public:
-    ~SourceCopies()
-    {
-        if (!m_folder.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(m_folder, ignored);
-        }
-    }
-
-    // The path of a copy of text, step's source, rewritten for its traits,
-    // or an empty text with problem set when it could not be written.
-    std::string copyFor(const BuildStep &step, bool cpp, const std::string &text, std::string &problem)
-    {
-        if (m_folder.empty()) {
-            const char *tmp = std::getenv("TMPDIR");
-            std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/kvncc-XXXXXX";
-            if (!::mkdtemp(pattern.data())) {
-                problem = std::string("cannot make a folder for a copy of the source: ") + std::strerror(errno);
-                return {};
-            }
-            m_folder = pattern;
-        }
-        // Under the source's own name, which the object file keeps and the
-        // linker's messages show.
-        const std::string folder = m_folder + "/" + std::to_string(++m_count);
-        std::error_code made;
-        std::filesystem::create_directory(folder, made);
-        const std::string copy = folder + "/" + baseName(step.input);
-        std::ofstream out(copy, std::ios::binary);
-        out << rewrittenSource(text, step.traits, step.input, cpp);
-        out.close();
-        if (!out) {
-            problem = "cannot write " + copy + ": " + std::strerror(errno);
-            return {};
-        }
-        return copy;
-    }
-
-private:
-    std::string m_folder;
-    int m_count = 0;
-};
 
 // One compile. When it fails on a rule the old compilers did not have (a
 // for loop's variable used after it, a jump past an initialisation), the
