@@ -60,6 +60,7 @@ void Document::mnuNew_Click()
     // a planted link, or to read someone else's text.
     m_controls.Text1.setText(QString::fromLatin1(NewFileTemplate::bytes()));
     m_diskStamp.reset();
+    m_takenBackup.clear();
     m_format = TextFormat{};
     m_state.currFilename.clear();
     m_controls.lblFilename.setCaption(QStringLiteral("(unsaved)"));
@@ -170,11 +171,52 @@ std::optional<QByteArray> Document::readChecked(const QString &path)
     return bytes;
 }
 
+std::optional<QByteArray> Document::offerLeftoverBackup(const QString &path)
+{
+    FileSystem &files = m_services.files;
+    const QString title = QStringLiteral("Backup found");
+    for (const QString &backup : files.leftoverBackups(path)) {
+        const QString notAFile = files.whyNotAFile(backup);
+        const std::optional<QByteArray> bytes = notAFile.isEmpty() ? files.read(backup, largestFileBytes) : std::nullopt;
+        if (!bytes) {
+            m_services.messages.show(
+                QStringLiteral("KVN found %2, a backup copy of %1 made while saving it, but cannot read it: %3.\r"
+                               "KVN shows %1 as it is and leaves the backup where it is.")
+                    .arg(path, backup, notAFile.isEmpty() ? QStringLiteral("it cannot be read") : notAFile),
+                title, Buttons::Ok, Icon::Exclamation);
+            continue;
+        }
+        // The text goes into the editor rather than straight over the file:
+        // the save may have been stopped after the new text was whole, and
+        // only the user can tell which of the two to keep.
+        if (m_services.messages.show(
+                QStringLiteral("KVN found %2, a backup copy of %1 made while saving it. A save leaves it behind only "
+                               "when it was stopped midway, so %1 may hold the old text, the new text or only a part "
+                               "of one.\r\rYes: show the backup's text, not saved yet. Saving it makes it the text "
+                               "of %1 again, and then removes the backup.\rNo: show %1 as it is. The backup stays "
+                               "where it is until you delete it.")
+                    .arg(path, backup),
+                title, Buttons::YesNo, Icon::Exclamation)
+            == Reply::Yes) {
+            m_takenBackup = backup;
+            m_takenBackupOf = path;
+            m_takenBackupStamp = files.stamp(backup);
+            return bytes;
+        }
+    }
+    return std::nullopt;
+}
+
 bool Document::load(const QString &path, bool asSource)
 {
     std::optional<QByteArray> bytes = readChecked(path);
     if (!bytes)
         return false;
+    m_takenBackup.clear();
+    std::optional<QByteArray> fromBackup = offerLeftoverBackup(path);
+    const bool takenFromBackup = fromBackup.has_value();
+    if (fromBackup)
+        bytes = std::move(fromBackup);
     if (asSource && !path.endsWith(QLatin1String("cpp")) && !path.endsWith(QLatin1Char('c'))
         && m_services.messages.show(QStringLiteral("Unrecognised file format selected. Do you want to force C++ compile?"),
                                     QStringLiteral("Unrecognised file format found"), Buttons::YesNo, Icon::Information)
@@ -195,6 +237,12 @@ bool Document::load(const QString &path, bool asSource)
     showSaved();
     m_controls.Text1.setModified(false);
     m_state.LastSearchPos = m_controls.Text1.selectionStart();
+    if (takenFromBackup) {
+        m_state.FileSaved = false;
+        m_controls.window.setTitle(m_state.FormName + QStringLiteral(" #"));
+        m_controls.lblFilename.setColours(m_state.colours.FSaveB_N, m_state.colours.FSaveT_N);
+        m_controls.Text1.setModified(true);
+    }
     if (m_onOpened)
         m_onOpened();
     return true;
@@ -205,12 +253,18 @@ bool Document::write(const QString &path)
     const TextCodec::Encoded encoded = TextCodec::encodeUtf8(m_controls.Text1.textUtf8(), m_format);
     const FileSystem::WriteResult result = m_services.files.write(path, encoded.bytes);
     if (!result.ok) {
-        m_services.messages.show(QStringLiteral("KVN could not save %1:\r%2.\rThe file on disk has not been changed; "
-                                                "your text is still here.")
+        m_services.messages.show((result.fileUnchanged ? QStringLiteral("KVN could not save %1:\r%2.\rThe file on disk has "
+                                                                        "not been changed; your text is still here.")
+                                                       : QStringLiteral("KVN could not save %1:\r%2.\rYour text is still here."))
                                      .arg(path, result.error),
                                  QStringLiteral("File not saved"), Buttons::Ok, Icon::Critical);
         return false;
     }
+    // The backup's text, as the user kept it, is now the file's: the backup
+    // is removed unless something else has been put in its place since.
+    if (!m_takenBackup.isEmpty() && path == m_takenBackupOf && m_services.files.stamp(m_takenBackup) == m_takenBackupStamp)
+        m_services.files.remove(m_takenBackup);
+    m_takenBackup.clear();
     if (encoded.switchedToUtf8) {
         m_format.encoding = TextFormat::Encoding::Utf8;
         m_services.messages.show(QStringLiteral("%1 was a Latin-1 file, but the text now holds characters that Latin-1 "

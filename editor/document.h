@@ -85,6 +85,10 @@ private:
     // could not be loaded or the user declined.
     bool load(const QString &path, bool asSource = true);
     std::optional<QByteArray> readChecked(const QString &path);
+    // Tells of each backup that a save of path stopped midway left behind,
+    // and offers its text; the text when the user takes it, which is then
+    // shown unsaved, the file and the backup left as they are.
+    std::optional<QByteArray> offerLeftoverBackup(const QString &path);
     // Writes the document to path; false with the user told why.
     bool write(const QString &path);
     // Whether the file was changed by another program since it was read or
@@ -100,5 +104,10 @@ private:
     TextFormat m_format;
     bool m_isSource = true; // the document is the compile's source file
     std::optional<FileSystem::Stamp> m_diskStamp; // the file as read or last written here
+    // The backup whose text was taken on opening m_takenBackupOf: once
+    // that text is saved over the file, the backup has done its work.
+    QString m_takenBackup;
+    QString m_takenBackupOf;
+    std::optional<FileSystem::Stamp> m_takenBackupStamp;
     std::function<void()> m_onOpened;
 };

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -16,6 +17,9 @@ public:
     {
         bool ok = true;
         QString error; // a sentence for the user when !ok
+        // False when a failed write could not put the old content back; the
+        // error then says where that content is kept.
+        bool fileUnchanged = true;
     };
 
     // The process's current folder at the time of the call, with '/' at the end.
@@ -52,24 +56,37 @@ public:
     virtual std::optional<QByteArray> read(const QString &path, qint64 limit = noLimit) const = 0;
 
     // What tells one state of a file from another: when any of it differs,
-    // another program has written the file.
+    // another program has written the file. The change time cannot be set
+    // back by the file's owner, so a file swapped for one of the same size
+    // and modification time still shows.
     struct Stamp
     {
         qint64 size = 0;
         qint64 modifiedNs = 0;
         quint64 inode = 0;
+        qint64 changedNs = 0;
+        quint32 mode = 0;
         friend bool operator==(const Stamp &, const Stamp &) = default;
     };
     virtual std::optional<Stamp> stamp(const QString &path) const = 0;
 
     // Replaces the file's content atomically: after a failure the old file
-    // is left as it was (or absent, when there was none). A symbolic link
-    // is written through to its target and an existing file keeps its
-    // permissions; a file the user may not write is not replaced. A file
-    // with other names (hard links) or of another owner is rewritten in
-    // place, a backup copy beside it until the new content is verified, so
-    // it keeps its links and owner. The error names the system's reason.
+    // is left as it was (or absent, when there was none). Symbolic links
+    // are followed to their end, as many as there are, and the file they
+    // end at is written (made when it does not exist yet); an existing file
+    // keeps its permissions; a file the user may not write is not replaced.
+    // A file with other names (hard links) or of another owner, or one in
+    // a folder where no new file can be made, is rewritten in place: a
+    // backup copy of its old content, private to the user, is kept until
+    // the new content is verified, so the file keeps its links and owner. A
+    // backup left by an earlier save is never overwritten or removed. The
+    // error is a sentence for the user that names the file it is about.
     virtual WriteResult write(const QString &path, const QByteArray &bytes) = 0;
+
+    // The backups that saves of path (followed to its end, as write() does)
+    // left behind when they were stopped midway, oldest name first. Each
+    // may hold the only whole copy of the file's old content.
+    virtual QStringList leftoverBackups(const QString &path) const = 0;
 
     // Puts bytes at path atomically as a file of the program's own, for its
     // scratch files: whatever is there (a symbolic link, a file planted by
@@ -77,7 +94,8 @@ public:
     virtual WriteResult replace(const QString &path, const QByteArray &bytes) = 0;
 
     // A folder of this process's own that only its user may enter, made on
-    // first use and removed when the program ends, ending with '/'; empty
-    // when none could be made.
+    // first use and removed when the program ends (normally or by a
+    // termination signal; one left by a killed copy is removed at the next
+    // start), ending with '/'; empty when none could be made.
     virtual QString scratchFolder() = 0;
 };

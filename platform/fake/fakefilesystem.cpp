@@ -74,6 +74,22 @@ std::optional<FileSystem::Stamp> FakeFileSystem::stamp(const QString &path) cons
     return Stamp{files.value(path).size(), m_versions.value(path), 1};
 }
 
+QStringList FakeFileSystem::leftoverBackups(const QString &path) const
+{
+    const QString backup = path + QStringLiteral(".kvn-backup");
+    QStringList found;
+    for (auto it = files.keyBegin(); it != files.keyEnd(); ++it) {
+        if (*it == backup || it->startsWith(backup + QLatin1Char('-')))
+            found.append(*it);
+    }
+    for (const QString &special : specialFiles) {
+        if (special == backup)
+            found.append(special);
+    }
+    found.sort();
+    return found;
+}
+
 void FakeFileSystem::changeBehindTheProgram(const QString &path, const QByteArray &bytes)
 {
     files.insert(path, bytes);

@@ -22,6 +22,8 @@ public:
     std::optional<QByteArray> read(const QString &path, qint64 limit = noLimit) const override;
     std::optional<Stamp> stamp(const QString &path) const override;
     WriteResult write(const QString &path, const QByteArray &bytes) override;
+    // The files named path + ".kvn-backup", with or without a suffix.
+    QStringList leftoverBackups(const QString &path) const override;
     WriteResult replace(const QString &path, const QByteArray &bytes) override;
     QString scratchFolder() override;
 

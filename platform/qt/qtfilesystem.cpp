@@ -2,15 +2,25 @@
 
 #include "writeall.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QList>
 
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cctype>
 #include <cerrno>
+#include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +29,11 @@ namespace {
 QByteArray native(const QString &path)
 {
     return QFile::encodeName(path);
+}
+
+QString display(const QByteArray &path)
+{
+    return QFile::decodeName(path);
 }
 
 QString reason(int error)
@@ -31,6 +46,12 @@ FileSystem::WriteResult failed(int error)
     return {false, reason(error)};
 }
 
+// A failure about another file than the one the caller named.
+FileSystem::WriteResult failedAt(const QByteArray &path, int error)
+{
+    return {false, QStringLiteral("%1: %2").arg(display(path), reason(error))};
+}
+
 mode_t newFileMode()
 {
     const mode_t mask = ::umask(0);
@@ -38,31 +59,52 @@ mode_t newFileMode()
     return 0666 & ~mask;
 }
 
-// Writes bytes into a new file beside target and renames it over target,
-// so that a reader sees the old file or the new one, never a part. Whatever
-// target is (a file, a symbolic link) is replaced, not followed.
-FileSystem::WriteResult replaceAtomically(const QByteArray &target, const QByteArray &bytes, mode_t mode, gid_t group)
+QByteArray folderOf(const QByteArray &path)
 {
-    QByteArray temporary = target + ".kvn-XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return ".";
+    return slash == 0 ? QByteArray("/") : path.left(slash);
+}
+
+QByteArray nameOf(const QByteArray &path)
+{
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+// Makes what is written in the folder (a new name, a removed one) outlast a
+// crash of the machine, as fsync does for a file's content.
+bool syncFolder(const QByteArray &folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return failed(errno);
-    const bool written = ::fchmod(fd, mode) == 0 && writeAll(fd, bytes) && ::fsync(fd) == 0;
-    const int writeError = errno;
-    // Best effort: a group the user is not in stays the folder's.
-    if (group != gid_t(-1) && ::fchown(fd, uid_t(-1), group) != 0)
-        errno = writeError;
-    if (::close(fd) != 0 || !written) {
-        const int error = written ? errno : writeError;
-        ::unlink(temporary.constData());
-        return failed(error);
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+// Follows the symbolic links at the end of path, however many, to the name
+// they end at, as realpath does; that name need not exist yet.
+std::optional<QByteArray> followLinks(QByteArray path, int &error)
+{
+    for (int links = 0; links < 40; ++links) {
+        struct stat info {};
+        if (::lstat(path.constData(), &info) != 0)
+            return path; // the file is made there; a missing folder fails later with its reason
+        if (!S_ISLNK(info.st_mode))
+            return path;
+        QByteArray to(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(path.constData(), to.data(), size_t(to.size()));
+        if (n < 0 || n >= to.size()) {
+            error = n < 0 ? errno : ENAMETOOLONG;
+            return std::nullopt;
+        }
+        to.truncate(n);
+        path = to.startsWith('/') ? to : folderOf(path) + '/' + to;
     }
-    if (::rename(temporary.constData(), target.constData()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        return failed(error);
-    }
-    return {};
+    error = ELOOP;
+    return std::nullopt;
 }
 
 std::optional<QByteArray> readFd(int fd, qint64 expected, qint64 limit)
@@ -87,56 +129,467 @@ std::optional<QByteArray> readFd(int fd, qint64 expected, qint64 limit)
     }
 }
 
-// Rewrites target in place, keeping its inode, its other names and its
-// owner. The old content waits in a copy beside it until the new content
-// reads back whole.
-FileSystem::WriteResult rewriteInPlace(const QByteArray &target, const QByteArray &bytes, const struct stat &info)
+std::optional<QByteArray> readFromStart(int fd, qint64 expected)
 {
-    const int in = ::open(target.constData(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return failed(errno);
-    const std::optional<QByteArray> old = readFd(in, info.st_size, FileSystem::noLimit);
-    ::close(in);
-    if (!old)
-        return failed(EIO);
-    const QByteArray backup = target + ".kvn-backup";
-    if (const FileSystem::WriteResult kept = replaceAtomically(backup, *old, info.st_mode & 07777, gid_t(-1)); !kept.ok)
-        return kept;
-    const auto writeOver = [&target](const QByteArray &content) -> int {
-        const int fd = ::open(target.constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (::lseek(fd, 0, SEEK_SET) != 0)
+        return std::nullopt;
+    return readFd(fd, expected, FileSystem::noLimit);
+}
+
+// Puts exactly bytes into the open file, from its start, and onto the disk.
+bool overwrite(int fd, const QByteArray &bytes)
+{
+    return ::lseek(fd, 0, SEEK_SET) == 0 && writeAll(fd, bytes) && ::ftruncate(fd, off_t(bytes.size())) == 0
+           && ::fsync(fd) == 0;
+}
+
+// Whether name in folder is still the file open as fd, so that removing it
+// removes what this program made and nothing put in its place since.
+bool stillNamed(const QByteArray &name, int fd)
+{
+    struct stat byName {};
+    struct stat byFd {};
+    return ::lstat(name.constData(), &byName) == 0 && ::fstat(fd, &byFd) == 0 && byName.st_dev == byFd.st_dev
+           && byName.st_ino == byFd.st_ino;
+}
+
+bool isTemporaryOf(const QByteArray &entry, const QByteArray &name)
+{
+    const QByteArray prefix = name + ".kvn-";
+    if (entry.size() != prefix.size() + 6 || !entry.startsWith(prefix) || entry.endsWith("backup"))
+        return false;
+    for (qsizetype i = prefix.size(); i < entry.size(); ++i) {
+        if (!std::isalnum(static_cast<unsigned char>(entry[i])))
+            return false;
+    }
+    return true;
+}
+
+bool isBackupOf(const QByteArray &entry, const QByteArray &name)
+{
+    const QByteArray backup = name + ".kvn-backup";
+    return entry == backup || (entry.size() == backup.size() + 7 && entry.startsWith(backup + '-'));
+}
+
+template<typename Match>
+QList<QByteArray> entriesOf(const QByteArray &folder, Match match)
+{
+    QList<QByteArray> found;
+    DIR *dir = ::opendir(folder.constData());
+    if (!dir)
+        return found;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (match(name))
+            found.append(name);
+    }
+    ::closedir(dir);
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// Temporary files of saves of target that a crash left: each is locked by
+// the save writing it, so one that can be locked belongs to no running save.
+void removeStaleTemporaries(const QByteArray &target)
+{
+    const QByteArray folder = folderOf(target);
+    const QByteArray name = nameOf(target);
+    const QList<QByteArray> stale = entriesOf(folder, [&name](const QByteArray &entry) { return isTemporaryOf(entry, name); });
+    for (const QByteArray &entry : stale) {
+        const QByteArray path = folder + '/' + entry;
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
-            return errno;
-        const bool written = writeAll(fd, content) && ::fsync(fd) == 0;
+            continue;
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid()
+            && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && stillNamed(path, fd)) {
+            ::unlink(path.constData());
+        }
+        ::close(fd);
+    }
+}
+
+// Writes bytes into a new file beside target and renames it over target,
+// so that a reader sees the old file or the new one, never a part. Whatever
+// target is (a file, a symbolic link) is replaced, not followed.
+struct Replaced
+{
+    FileSystem::WriteResult result;
+    bool madeTemporary = true; // false when no file could be made beside target
+};
+
+Replaced replaceAtomically(const QByteArray &target, const QByteArray &bytes, mode_t mode, gid_t group,
+                           const std::function<void(QtFileSystem::SaveStep)> &step)
+{
+    removeStaleTemporaries(target);
+    // mkostemp makes the file 0600, exclusively: never through a name
+    // that exists, a planted link included.
+    QByteArray temporary = target + ".kvn-XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return {failed(errno), false};
+    ::flock(fd, LOCK_EX); // tells a later save that this file is being written
+    bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    int error = errno;
+    // Best effort: a group the user is not in stays the folder's. The mode
+    // comes after the group, which would drop set-ID bits.
+    if (written && group != gid_t(-1)) {
+        [[maybe_unused]] const int grouped = ::fchown(fd, uid_t(-1), group);
+    }
+    if (written && (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)) {
+        written = false;
+        error = errno;
+    }
+    if (written && step)
+        step(QtFileSystem::SaveStep::TemporaryWritten);
+    if (::close(fd) != 0 && written) {
+        written = false;
+        error = errno;
+    }
+    if (!written) {
+        ::unlink(temporary.constData());
+        return {failed(error)};
+    }
+    if (::rename(temporary.constData(), target.constData()) != 0) {
+        error = errno;
+        ::unlink(temporary.constData());
+        return {failed(error)};
+    }
+    // The new name is only lasting once the folder is on disk too.
+    if (!syncFolder(folderOf(target)))
+        return {failedAt(folderOf(target), errno)};
+    return {};
+}
+
+// The user's own folder for backups of files whose folder takes no new
+// file: $XDG_STATE_HOME/kvn/backups, or ~/.local/state/kvn/backups. Made on
+// first use, 0700; empty when it cannot be made or is not the user's alone.
+QByteArray backupFolderElsewhere()
+{
+    QByteArray state = qgetenv("XDG_STATE_HOME");
+    if (!state.startsWith('/'))
+        state = native(QDir::homePath()) + "/.local/state";
+    const QByteArray folder = state + "/kvn/backups";
+    for (const QByteArray &level : {state, state + "/kvn", folder}) {
+        if (::mkdir(level.constData(), 0700) != 0 && errno != EEXIST)
+            return {};
+    }
+    struct stat info {};
+    if (::lstat(folder.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid()
+        || (info.st_mode & 077) != 0)
+        return {};
+    return folder;
+}
+
+// The name, in the folder above, of the backup of target: unique to the
+// whole path, readable for the user.
+QByteArray backupNameElsewhere(const QByteArray &target)
+{
+    const QByteArray absolute = native(QDir::cleanPath(QDir::current().absoluteFilePath(display(target))));
+    const QByteArray hash = QCryptographicHash::hash(absolute, QCryptographicHash::Sha256).toHex().left(16);
+    return hash + '-' + nameOf(absolute).left(100);
+}
+
+struct Backup
+{
+    QByteArray path;
+    int fd = -1;
+    int error = 0;
+};
+
+// Makes a new, empty backup file for target: 0600, exclusively, never
+// through a name that exists. A backup left by an earlier save keeps its
+// name; this one takes a fresh name beside it.
+Backup makeBackup(const QByteArray &folder, const QByteArray &name)
+{
+    Backup backup;
+    backup.path = folder + '/' + name + ".kvn-backup";
+    backup.fd = ::open(backup.path.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (backup.fd < 0 && errno == EEXIST) {
+        backup.path += "-XXXXXX";
+        backup.fd = ::mkostemp(backup.path.data(), O_CLOEXEC);
+    }
+    if (backup.fd < 0)
+        backup.error = errno;
+    return backup;
+}
+
+bool isFolderRefusal(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS;
+}
+
+// Rewrites target in place, keeping its inode, its other names and its
+// owner. The old content waits in a private backup copy, on disk before the
+// file is touched, until the new content reads back whole.
+FileSystem::WriteResult rewriteInPlace(const QByteArray &target, const QByteArray &requested, const QByteArray &bytes,
+                                       const std::function<void(QtFileSystem::SaveStep)> &step)
+{
+    const auto aboutTarget = [&](int error) { return target == requested ? failed(error) : failedAt(target, error); };
+    const int fd = ::open(target.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return aboutTarget(errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return aboutTarget(EINVAL);
+    }
+    // The old content is what this descriptor reads, whatever is renamed
+    // into the file's place meanwhile.
+    const std::optional<QByteArray> old = readFromStart(fd, info.st_size);
+    if (!old) {
         const int error = errno;
         ::close(fd);
-        return written ? 0 : error;
+        return aboutTarget(error);
+    }
+    Backup backup = makeBackup(folderOf(target), nameOf(target));
+    if (backup.fd < 0 && isFolderRefusal(backup.error)) {
+        if (const QByteArray elsewhere = backupFolderElsewhere(); !elsewhere.isEmpty())
+            backup = makeBackup(elsewhere, backupNameElsewhere(target));
+    }
+    if (backup.fd < 0) {
+        ::close(fd);
+        return {false, QStringLiteral("KVN cannot make its backup copy %1: %2").arg(display(backup.path), reason(backup.error))};
+    }
+    const auto backupFailed = [&](int error) -> FileSystem::WriteResult {
+        ::unlink(backup.path.constData());
+        ::close(backup.fd);
+        ::close(fd);
+        return {false, QStringLiteral("KVN cannot write its backup copy %1: %2").arg(display(backup.path), reason(error))};
     };
-    int error = writeOver(bytes);
+    // The backup is read back through its own descriptor: what it holds
+    // is what KVN wrote, whoever can rename files in its folder.
+    if (!overwrite(backup.fd, *old))
+        return backupFailed(errno);
+    if (readFromStart(backup.fd, old->size()) != old)
+        return backupFailed(EIO);
+    if (!syncFolder(folderOf(backup.path)))
+        return backupFailed(errno);
+    if (step)
+        step(QtFileSystem::SaveStep::BackupKept);
+
+    const auto finish = [&](FileSystem::WriteResult result) {
+        if (stillNamed(backup.path, backup.fd))
+            ::unlink(backup.path.constData());
+        ::close(backup.fd);
+        ::close(fd);
+        return result;
+    };
+    int error = 0;
+    const qsizetype half = bytes.size() / 2;
+    if (::lseek(fd, 0, SEEK_SET) != 0 || !writeAll(fd, bytes.left(half))) {
+        error = errno;
+    } else {
+        if (step)
+            step(QtFileSystem::SaveStep::FileHalfWritten);
+        if (!writeAll(fd, bytes.mid(half)) || ::ftruncate(fd, off_t(bytes.size())) != 0 || ::fsync(fd) != 0)
+            error = errno;
+        else if (readFromStart(fd, bytes.size()) != bytes)
+            error = EIO;
+    }
     if (error == 0) {
-        const int check = ::open(target.constData(), O_RDONLY | O_CLOEXEC);
-        const std::optional<QByteArray> back = check >= 0 ? readFd(check, bytes.size(), FileSystem::noLimit) : std::nullopt;
-        if (check >= 0)
-            ::close(check);
-        if (back && *back == bytes) {
-            ::unlink(backup.constData());
-            return {};
+        if (step)
+            step(QtFileSystem::SaveStep::FileRewritten);
+        return finish({});
+    }
+    // The old content goes back; should that fail too, the backup stays.
+    if (overwrite(fd, *old))
+        return finish(aboutTarget(error));
+    ::close(backup.fd);
+    ::close(fd);
+    FileSystem::WriteResult result = aboutTarget(error);
+    result.error += QStringLiteral("; its old content is kept in %1").arg(display(backup.path));
+    result.fileUnchanged = false;
+    return result;
+}
+
+// Scratch folders are removed when a termination signal ends the program,
+// from the signal handler itself: only calls that are safe there, on the
+// descriptor the folder was opened with.
+constexpr std::array<int, 3> endingSignals = {SIGTERM, SIGHUP, SIGINT};
+
+struct ScratchSlot
+{
+    std::atomic<int> fd{-1};
+    char path[PATH_MAX] = {};
+};
+std::array<ScratchSlot, 8> scratchSlots;
+std::array<struct sigaction, endingSignals.size()> handlerBefore {};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+// Empties the folder open as fd, going at most a few folders down and never
+// through a symbolic link.
+void emptyFolder(int fd, int depth)
+{
+    alignas(8) char buffer[4096];
+    for (int pass = 0; pass < 16; ++pass) {
+        if (::lseek(fd, 0, SEEK_SET) != 0)
+            return;
+        bool removed = false;
+        for (;;) {
+            const ssize_t n = ::getdents64(fd, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
+            for (ssize_t at = 0; at < n;) {
+                const auto *entry = reinterpret_cast<const dirent64 *>(buffer + at);
+                at += entry->d_reclen;
+                const char *name = entry->d_name;
+                if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0)
+                    continue;
+                if (::unlinkat(fd, name, 0) == 0) {
+                    removed = true;
+                } else if ((errno == EISDIR || errno == EPERM) && depth < 4) {
+                    const int inner = ::openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+                    if (inner >= 0) {
+                        emptyFolder(inner, depth + 1);
+                        ::close(inner);
+                    }
+                    removed = ::unlinkat(fd, name, AT_REMOVEDIR) == 0 || removed;
+                }
+            }
         }
-        error = EIO;
+        if (!removed)
+            return;
     }
-    // The old content goes back; should that fail too, the copy stays.
-    if (writeOver(*old) == 0) {
-        ::unlink(backup.constData());
-        return failed(error);
+}
+
+extern "C" void removeScratchOnSignal(int signal, siginfo_t *info, void *context)
+{
+    const int savedErrno = errno;
+    size_t which = 0;
+    while (which < endingSignals.size() && endingSignals[which] != signal)
+        ++which;
+    struct sigaction before {};
+    if (which < endingSignals.size())
+        before = handlerBefore[which];
+    for (ScratchSlot &slot : scratchSlots) {
+        if (const int fd = slot.fd.exchange(-1); fd >= 0) {
+            emptyFolder(fd, 0);
+            ::rmdir(slot.path);
+        }
     }
-    return {false, reason(error) + QStringLiteral("; the old content is kept in ") + QFile::decodeName(backup)};
+    if (before.sa_flags & SA_SIGINFO) {
+        before.sa_sigaction(signal, info, context);
+    } else if (before.sa_handler == SIG_DFL) {
+        // Ends the program as the signal would have; it arrives once this
+        // handler returns.
+        ::signal(signal, SIG_DFL);
+        ::raise(signal);
+    } else if (before.sa_handler != SIG_IGN) {
+        before.sa_handler(signal);
+    }
+    errno = savedErrno;
+}
+
+// Puts the handler above in front of whatever handles the ending signals
+// now (the program's own handler, or the default), unless it is there
+// already. An ignored signal stays ignored.
+void guardScratchFolders()
+{
+    for (size_t i = 0; i < endingSignals.size(); ++i) {
+        struct sigaction now {};
+        if (::sigaction(endingSignals[i], nullptr, &now) != 0)
+            continue;
+        if (((now.sa_flags & SA_SIGINFO) && now.sa_sigaction == removeScratchOnSignal)
+            || (!(now.sa_flags & SA_SIGINFO) && now.sa_handler == SIG_IGN))
+            continue;
+        handlerBefore[i] = now;
+        struct sigaction ours {};
+        ours.sa_sigaction = removeScratchOnSignal;
+        sigemptyset(&ours.sa_mask);
+        for (int signal : endingSignals)
+            sigaddset(&ours.sa_mask, signal);
+        ours.sa_flags = SA_SIGINFO | SA_RESTART;
+        ::sigaction(endingSignals[i], &ours, nullptr);
+    }
+}
+
+// Gives the ending signals back to the handlers they had, once no scratch
+// folder is left to remove.
+void unguardScratchFolders()
+{
+    for (const ScratchSlot &slot : scratchSlots) {
+        if (slot.fd.load() >= 0)
+            return;
+    }
+    for (size_t i = 0; i < endingSignals.size(); ++i) {
+        struct sigaction now {};
+        if (::sigaction(endingSignals[i], nullptr, &now) == 0 && (now.sa_flags & SA_SIGINFO)
+            && now.sa_sigaction == removeScratchOnSignal) {
+            ::sigaction(endingSignals[i], &handlerBefore[i], nullptr);
+        }
+    }
+}
+
+// The folder scratch folders are made in: the user's runtime folder when it
+// is the user's own and no one else may write in it, otherwise /tmp.
+QByteArray scratchBase()
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    struct stat info {};
+    if (runtime.startsWith('/') && ::lstat(runtime.constData(), &info) == 0 && S_ISDIR(info.st_mode)
+        && info.st_uid == ::geteuid() && (info.st_mode & 022) == 0) {
+        return runtime;
+    }
+    return "/tmp";
+}
+
+bool isScratchName(const QByteArray &entry)
+{
+    if (entry.size() != 10 || !entry.startsWith("kvn-"))
+        return false;
+    return std::all_of(entry.begin() + 4, entry.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+// Removes the scratch folders of this user that no running copy holds: a
+// copy holds the lock on its folder for as long as it runs.
+void removeStaleScratchFolders(const QByteArray &base)
+{
+    const QList<QByteArray> names = entriesOf(base, isScratchName);
+    for (const QByteArray &name : names) {
+        const QByteArray path = base + '/' + name;
+        struct stat info {};
+        if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid())
+            continue;
+        const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat opened {};
+        if (::fstat(fd, &opened) == 0 && opened.st_ino == info.st_ino && opened.st_uid == ::geteuid()
+            && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            emptyFolder(fd, 0);
+            ::rmdir(path.constData());
+        }
+        ::close(fd);
+    }
 }
 
 } // namespace
 
+QtFileSystem::QtFileSystem()
+{
+    removeStaleScratchFolders(scratchBase());
+}
+
 QtFileSystem::~QtFileSystem()
 {
-    if (!m_scratch.isEmpty())
-        QDir(m_scratch).removeRecursively();
+    removeScratchFolder();
+}
+
+void QtFileSystem::removeScratchFolder()
+{
+    if (m_scratchFd < 0)
+        return;
+    // Unless a signal's handler has removed it already.
+    int ours = m_scratchFd;
+    if (scratchSlots[size_t(m_scratchSlot)].fd.compare_exchange_strong(ours, -1)) {
+        emptyFolder(m_scratchFd, 0);
+        ::rmdir(native(m_scratch).constData());
+    }
+    ::close(m_scratchFd);
+    m_scratchFd = -1;
+    m_scratch.clear();
+    unguardScratchFolders();
 }
 
 QString QtFileSystem::currentFolder() const
@@ -218,53 +671,114 @@ std::optional<FileSystem::Stamp> QtFileSystem::stamp(const QString &path) const
     struct stat info {};
     if (::stat(native(path).constData(), &info) != 0)
         return std::nullopt;
-    return Stamp{info.st_size, qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, quint64(info.st_ino)};
+    return Stamp{info.st_size, qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec, quint64(info.st_ino),
+                 qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec, quint32(info.st_mode)};
 }
 
 FileSystem::WriteResult QtFileSystem::write(const QString &path, const QByteArray &bytes)
 {
-    // Write through a symbolic link to the file it names, so the link stays.
-    const QFileInfo info(path);
-    const QString target = info.isSymLink() ? info.symLinkTarget() : path;
+    const QByteArray requested = native(path);
+    int linkError = 0;
+    const std::optional<QByteArray> followed = followLinks(requested, linkError);
+    if (!followed)
+        return {false, QStringLiteral("the symbolic link cannot be followed to a file: %1").arg(reason(linkError))};
+    const QByteArray &target = *followed;
+    const auto aboutTarget = [&](const QString &why) {
+        return WriteResult{false, target == requested ? why : QStringLiteral("%1: %2").arg(display(target), why)};
+    };
+    struct stat existing {};
+    if (::stat(target.constData(), &existing) != 0) {
+        Replaced made = replaceAtomically(target, bytes, newFileMode(), gid_t(-1), m_saveStep);
+        if (!made.result.ok && target != requested)
+            made.result.error = QStringLiteral("%1: %2").arg(display(target), made.result.error);
+        return made.result;
+    }
+    if (S_ISDIR(existing.st_mode))
+        return aboutTarget(QStringLiteral("It is a folder"));
+    if (!S_ISREG(existing.st_mode))
+        return aboutTarget(QStringLiteral("It is not a regular file but a pipe, a device or a socket"));
     // Replacing goes through the folder, so a read-only file would be
     // replaced without complaint; it must refuse as a write to it would.
     // A file with no write permission for anyone counts as read-only even
     // for an administrator, who could otherwise write it regardless.
-    const QFileInfo targetInfo(target);
-    const QFileDevice::Permissions anyWrite = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (targetInfo.exists() && (!targetInfo.isWritable() || !(targetInfo.permissions() & anyWrite)))
-        return {false, QStringLiteral("The file is read-only")};
-    struct stat existing {};
-    const QByteArray nativeTarget = native(target);
-    if (::stat(nativeTarget.constData(), &existing) != 0)
-        return replaceAtomically(nativeTarget, bytes, newFileMode(), gid_t(-1));
-    if (S_ISDIR(existing.st_mode))
-        return {false, QStringLiteral("It is a folder")};
+    if (::access(target.constData(), W_OK) != 0 || !(existing.st_mode & 0222))
+        return aboutTarget(QStringLiteral("The file is read-only"));
     // A new file would drop the other names of a hard-linked file, and
     // would belong to whoever saves it.
     if (existing.st_nlink > 1 || existing.st_uid != ::geteuid())
-        return rewriteInPlace(nativeTarget, bytes, existing);
-    return replaceAtomically(nativeTarget, bytes, existing.st_mode & 07777, existing.st_gid);
+        return rewriteInPlace(target, requested, bytes, m_saveStep);
+    Replaced replaced = replaceAtomically(target, bytes, existing.st_mode & 07777, existing.st_gid, m_saveStep);
+    // A file the user may write in a folder that takes no new file is
+    // rewritten where it is instead.
+    if (!replaced.madeTemporary)
+        return rewriteInPlace(target, requested, bytes, m_saveStep);
+    if (!replaced.result.ok && target != requested)
+        replaced.result.error = QStringLiteral("%1: %2").arg(display(target), replaced.result.error);
+    return replaced.result;
+}
+
+QStringList QtFileSystem::leftoverBackups(const QString &path) const
+{
+    int error = 0;
+    const std::optional<QByteArray> target = followLinks(native(path), error);
+    if (!target)
+        return {};
+    QStringList found;
+    const QByteArray folder = folderOf(*target);
+    const QByteArray name = nameOf(*target);
+    for (const QByteArray &entry : entriesOf(folder, [&name](const QByteArray &e) { return isBackupOf(e, name); }))
+        found.append(display(folder + '/' + entry));
+    // Only looked into, not made, when it is not there.
+    QByteArray state = qgetenv("XDG_STATE_HOME");
+    if (!state.startsWith('/'))
+        state = native(QDir::homePath()) + "/.local/state";
+    const QByteArray elsewhere = state + "/kvn/backups";
+    const QByteArray elsewhereName = backupNameElsewhere(*target);
+    for (const QByteArray &entry :
+         entriesOf(elsewhere, [&elsewhereName](const QByteArray &e) { return isBackupOf(e, elsewhereName); })) {
+        found.append(display(elsewhere + '/' + entry));
+    }
+    return found;
 }
 
 FileSystem::WriteResult QtFileSystem::replace(const QString &path, const QByteArray &bytes)
 {
-    return replaceAtomically(native(path), bytes, newFileMode() & 0644, gid_t(-1));
+    return replaceAtomically(native(path), bytes, newFileMode() & 0644, gid_t(-1), {}).result;
 }
 
 QString QtFileSystem::scratchFolder()
 {
-    if (!m_scratch.isEmpty())
+    // A termination signal's handler may have removed it; the program
+    // then goes on with a new one.
+    if (m_scratchFd >= 0 && scratchSlots[size_t(m_scratchSlot)].fd.load() == m_scratchFd)
         return m_scratch;
-    // The user's runtime folder is private already; /tmp is not, but the
-    // folder made there is the user's alone (mode 0700).
-    QByteArray base = qgetenv("XDG_RUNTIME_DIR");
-    struct stat info {};
-    if (base.isEmpty() || ::stat(base.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid())
-        base = "/tmp";
-    QByteArray folder = base + "/kvn-XXXXXX";
-    if (!::mkdtemp(folder.data()))
+    removeScratchFolder();
+    size_t slot = 0;
+    while (slot < scratchSlots.size() && scratchSlots[slot].fd.load() >= 0)
+        ++slot;
+    if (slot == scratchSlots.size())
         return {};
-    m_scratch = QFile::decodeName(folder) + QLatin1Char('/');
-    return m_scratch;
+    const QByteArray base = scratchBase();
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        QByteArray folder = base + "/kvn-XXXXXX";
+        if (!::mkdtemp(folder.data()) || folder.size() >= PATH_MAX)
+            return {};
+        // The lock tells a later start that this copy still runs; should a
+        // start have removed the folder before it was locked, make another.
+        const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        struct stat info {};
+        if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &info) == 0 && info.st_nlink > 0
+            && stillNamed(folder, fd)) {
+            std::memcpy(scratchSlots[slot].path, folder.constData(), size_t(folder.size()) + 1);
+            scratchSlots[slot].fd.store(fd);
+            m_scratchFd = fd;
+            m_scratchSlot = int(slot);
+            m_scratch = display(folder) + QLatin1Char('/');
+            guardScratchFolders();
+            return m_scratch;
+        }
+        if (fd >= 0)
+            ::close(fd);
+    }
+    return {};
 }
