@@ -85,6 +85,12 @@ void MainForm::Form_Load(const QString &commandLine)
     applySettings(stored.value_or(defaults));
     if (compile.CompilerPath.isEmpty())
         compile.CompilerPath = m_services.defaultCompilerPath;
+    if (stored && compile.CompilerPath != m_services.defaultCompilerPath) {
+        const QString why = settingsFile.whyNotYours();
+        if (!why.isEmpty())
+            compile.unconfirmedCompiler =
+                UnconfirmedCompiler{compile.CompilerPath, settingsFile.path(), why, m_services.defaultCompilerPath};
+    }
     if (!compile.configf.isEmpty())
         locations.setSpecified(Location::Configuration, true);
 

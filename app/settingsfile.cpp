@@ -20,8 +20,20 @@ std::optional<Settings> SettingsFile::read(const Settings &defaults) const
 {
     if (!exists())
         return std::nullopt;
-    // A file that exists but cannot be read gives the defaults.
-    return SettingsFormat::read(m_files.read(m_path).value_or(QByteArray()), defaults);
+    const std::optional<QByteArray> bytes = m_files.read(m_path, largestBytes);
+    if (!bytes) {
+        QString why = m_files.whyNotAFile(m_path);
+        if (why.isEmpty()) {
+            const std::optional<qint64> size = m_files.size(m_path);
+            why = size && *size > largestBytes ? QStringLiteral("it is far larger than a settings file can be")
+                                               : QStringLiteral("it cannot be read");
+        }
+        m_messages.show(QStringLiteral("KVN cannot read its settings from %1: %2. It starts with the default settings.")
+                            .arg(m_path, why),
+                        QStringLiteral("KVN"), Buttons::Ok, Icon::Exclamation);
+        return defaults;
+    }
+    return SettingsFormat::read(*bytes, defaults);
 }
 
 void SettingsFile::write(const Settings &settings)

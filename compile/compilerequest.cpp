@@ -18,6 +18,8 @@ void CompileRequest::cmdCompile_Click()
     // After No the file as last written is compiled.
     if (!m_parts.document.offerToSave())
         return;
+    if (!compilerConfirmed())
+        return;
 
     const CompileState &c = m_parts.compile;
     RunRequest &r = run.request;
@@ -42,6 +44,26 @@ void CompileRequest::cmdCompile_Click()
 
     placeRunWindow();
     run.Form_Load();
+}
+
+bool CompileRequest::compilerConfirmed()
+{
+    CompileState &c = m_parts.compile;
+    if (!c.unconfirmedCompiler || c.unconfirmedCompiler->path != c.CompilerPath)
+        return true;
+    const UnconfirmedCompiler &u = *c.unconfirmedCompiler;
+    const Reply reply = m_parts.messages.show(
+        QStringLiteral("The compiler %1 is named in the settings file %2, and %3, so someone else may have put it "
+                       "there.\rDo you want to run it?\rNo compiles with KVN's own compiler, %4; Cancel compiles "
+                       "nothing.")
+            .arg(u.path, u.settingsFile, u.why, u.fallback),
+        QStringLiteral("Compiler from the settings file"), Buttons::YesNoCancel, Icon::Exclamation);
+    if (reply == Reply::Cancel)
+        return false;
+    if (reply == Reply::No)
+        c.CompilerPath = u.fallback;
+    c.unconfirmedCompiler.reset();
+    return true;
 }
 
 void CompileRequest::mnuOutput_Click()

@@ -39,6 +39,9 @@ public:
 
 private:
     void placeRunWindow();
+    // Asks about a compiler that the settings file of someone else named;
+    // false when the user would rather compile nothing.
+    bool compilerConfirmed();
 
     Parts m_parts;
 };

@@ -71,6 +71,44 @@ private slots:
         QCOMPARE(f.form.compile.CompilerPath, QStringLiteral("/usr/bin/kvncc"));
     }
 
+    // kvn.txt lies in the working folder, which may be anyone's: a compiler
+    // it names is held back for the user's word unless the file is theirs
+    // alone, or names the default compiler anyway.
+    void aCompilerNamedByAnotherUsersSettingsWaitsForTheUser_data()
+    {
+        QTest::addColumn<QString>("compiler");
+        QTest::addColumn<QString>("why");
+        QTest::addColumn<bool>("held");
+        QTest::newRow("own file") << QStringLiteral("/opt/cc") << QString() << false;
+        QTest::newRow("another user's file") << QStringLiteral("/opt/cc") << QStringLiteral("it belongs to another user") << true;
+        QTest::newRow("a file others may change") << QStringLiteral("/opt/cc") << QStringLiteral("other users may change it") << true;
+        QTest::newRow("another user's file naming the default")
+            << QStringLiteral("/usr/bin/kvncc") << QStringLiteral("it belongs to another user") << false;
+        QTest::newRow("another user's file with no compiler") << QString() << QStringLiteral("it belongs to another user") << false;
+    }
+
+    void aCompilerNamedByAnotherUsersSettingsWaitsForTheUser()
+    {
+        QFETCH(QString, compiler);
+        QFETCH(QString, why);
+        QFETCH(bool, held);
+        Fixture f;
+        const QString settings = QStringLiteral("/home/user/project/kvn.txt");
+        f.files.files.insert(settings, " 8 \r\nTrue\r\nFalse\r\n" + compiler.toUtf8()
+                                           + "\r\n\r\n 16777215 \r\n 0 \r\n 255 \r\n 65535 \r\n");
+        if (!why.isEmpty())
+            f.files.othersFiles.insert(settings, why);
+        f.load();
+        QCOMPARE(f.form.compile.unconfirmedCompiler.has_value(), held);
+        if (held) {
+            QCOMPARE(f.form.compile.unconfirmedCompiler->path, compiler);
+            QCOMPARE(f.form.compile.unconfirmedCompiler->settingsFile, settings);
+            QCOMPARE(f.form.compile.unconfirmedCompiler->why, why);
+            QCOMPARE(f.form.compile.unconfirmedCompiler->fallback, QStringLiteral("/usr/bin/kvncc"));
+        }
+        QVERIFY(f.messages.calls.isEmpty()); // asked at the compile, not at the start
+    }
+
     void damagedSettingsNeverStopStartUp()
     {
         Fixture f;

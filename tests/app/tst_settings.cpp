@@ -185,18 +185,40 @@ private slots:
         QVERIFY(messages.calls.isEmpty());
     }
 
-    void readerTellsAMissingFileFromAnUnreadableOne()
+    // A file that cannot be settings (unreadable, or a huge file that would
+    // stall the start if read whole) gives the defaults and says why.
+    void readerTellsAMissingFileFromABadOne_data()
     {
+        QTest::addColumn<bool>("unreadable");
+        QTest::addColumn<qsizetype>("padding");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("unreadable") << true << qsizetype(0) << QStringLiteral("it cannot be read");
+        QTest::newRow("larger than settings can be")
+            << false << qsizetype(SettingsFile::largestBytes) << QStringLiteral("far larger");
+    }
+
+    void readerTellsAMissingFileFromABadOne()
+    {
+        QFETCH(bool, unreadable);
+        QFETCH(qsizetype, padding);
+        QFETCH(QString, why);
         FakeFileSystem files;
         FakeMessages messages;
         SettingsFile file(files, messages);
         file.setFolder(files.currentFolder());
         QVERIFY(!file.read(Settings{}).has_value());
-        files.files.insert(file.path(), QByteArray(" 11 \r\n"));
-        files.failReadsOf(file.path());
-        const std::optional<Settings> unreadable = file.read(Settings{});
-        QVERIFY(unreadable.has_value());
-        QCOMPARE(unreadable->fontSize, 8.0);
+        QVERIFY(messages.calls.isEmpty());
+
+        files.files.insert(file.path(), QByteArray(" 11 \r\n") + QByteArray(padding, ' '));
+        if (unreadable)
+            files.failReadsOf(file.path());
+        const std::optional<Settings> bad = file.read(Settings{});
+        QVERIFY(bad.has_value());
+        QCOMPARE(bad->fontSize, 8.0);
+        QCOMPARE(messages.calls.size(), 1);
+        QVERIFY2(messages.calls[0].text.contains(file.path()) && messages.calls[0].text.contains(why),
+                 qPrintable(messages.calls[0].text));
+        QVERIFY(messages.calls[0].text.endsWith(QStringLiteral("It starts with the default settings.")));
     }
 };
 

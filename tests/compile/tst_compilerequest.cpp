@@ -130,6 +130,59 @@ private slots:
             QCOMPARE(f.mainWindow.title(), QStringLiteral(" #"));
     }
 
+    // A compiler named by a settings file someone else may have written runs
+    // only after the user's yes; No takes KVN's own compiler, Cancel stops.
+    void aCompilerFromAnotherUsersSettingsIsAskedAbout_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("chosenSince");
+        QTest::addColumn<QString>("runs");
+        QTest::addColumn<bool>("askedAgain");
+        QTest::newRow("yes runs it") << int(Reply::Yes) << false << QStringLiteral("/srv/shared/cc") << false;
+        QTest::newRow("no runs the own compiler") << int(Reply::No) << false << QStringLiteral("/usr/bin/kvncc") << false;
+        QTest::newRow("cancel runs nothing") << int(Reply::Cancel) << false << QString() << true;
+        QTest::newRow("a compiler the user chose since") << -1 << true << QStringLiteral("/home/me/cc") << false;
+    }
+
+    void aCompilerFromAnotherUsersSettingsIsAskedAbout()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, chosenSince);
+        QFETCH(QString, runs);
+        QFETCH(bool, askedAgain);
+        Fixture f;
+        f.panel.compile.CompilerPath = QStringLiteral("/srv/shared/cc");
+        f.panel.compile.unconfirmedCompiler = UnconfirmedCompiler{
+            QStringLiteral("/srv/shared/cc"), QStringLiteral("/srv/shared/kvn.txt"),
+            QStringLiteral("it belongs to another user"), QStringLiteral("/usr/bin/kvncc")};
+        if (chosenSince)
+            f.panel.compile.CompilerPath = QStringLiteral("/home/me/cc");
+        else
+            f.messages.answerNext(Reply(answer));
+        f.request.cmdCompile_Click();
+
+        QCOMPARE(f.run.isLoaded(), !runs.isEmpty());
+        if (!runs.isEmpty())
+            QCOMPARE(f.run.request.A_clocation, runs);
+        if (chosenSince) {
+            QVERIFY(f.messages.calls.isEmpty());
+            return;
+        }
+        QCOMPARE(f.messages.calls.size(), 1);
+        const auto &question = f.messages.calls.first();
+        QCOMPARE(question.title, QStringLiteral("Compiler from the settings file"));
+        QCOMPARE(question.buttons, Buttons::YesNoCancel);
+        for (const QString &part : {QStringLiteral("/srv/shared/cc"), QStringLiteral("/srv/shared/kvn.txt"),
+                                    QStringLiteral("it belongs to another user"), QStringLiteral("/usr/bin/kvncc")})
+            QVERIFY2(question.text.contains(part), qPrintable(question.text));
+
+        // Once answered, the next compile goes ahead without a word.
+        f.run.request = RunRequest{};
+        f.messages.answerNext(Reply::Cancel);
+        f.request.cmdCompile_Click();
+        QCOMPARE(f.messages.calls.size(), askedAgain ? 2 : 1);
+    }
+
     void yesWithACancelledSaveCompilesNothing()
     {
         Fixture f;
