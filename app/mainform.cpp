@@ -50,6 +50,15 @@ MainForm::MainForm(MainServices services, MainControls controls)
 {
 }
 
+void MainForm::setRecovery(Recovery *recovery)
+{
+    m_recovery = recovery;
+    document.onOpened([this] {
+        if (m_recovery)
+            m_recovery->opened();
+    });
+}
+
 void MainForm::Form_Load(const QString &commandLine)
 {
     showPanel(0);

@@ -106,8 +106,9 @@ public:
     void Form_Terminate();
 
     // Keeps unsaved text across a crash or a signal; the window sets it
-    // before Form_Load, which then offers what an earlier run kept.
-    void setRecovery(Recovery *recovery) { m_recovery = recovery; }
+    // before Form_Load, which then offers what an earlier run kept, as
+    // does every later opening of a document.
+    void setRecovery(Recovery *recovery);
 
     void SaveSettings() override;
     bool settingsFileExists() override;

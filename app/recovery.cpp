@@ -2,18 +2,17 @@
 
 #include "editor/textformat.h"
 
-#include <QCryptographicHash>
+#include <QCoreApplication>
+#include <QRandomGenerator>
 
 namespace {
 
-const QByteArray magic = QByteArrayLiteral("KVN recovery file");
-const QByteArray pathField = QByteArrayLiteral("path: ");
-const QByteArray dateField = QByteArrayLiteral("date: ");
+const QString offerTitle = QStringLiteral("Unsaved changes found");
+const QString offerChoices = QStringLiteral("\rNo deletes the kept copy; Cancel keeps it for later.");
 
 } // namespace
 
-Recovery::Recovery(EditorState &state, TextBox &Text1, CaretStatus &caretStatus, const Document &document,
-                   Services services)
+Recovery::Recovery(EditorState &state, TextBox &Text1, CaretStatus &caretStatus, Document &document, Services services)
     : m_state(state)
     , m_Text1(Text1)
     , m_caretStatus(caretStatus)
@@ -25,62 +24,10 @@ Recovery::Recovery(EditorState &state, TextBox &Text1, CaretStatus &caretStatus,
     m_services.timer.onTimeout([this] { tick(); });
 }
 
-QString Recovery::fileName(const QString &path)
+QString Recovery::newInstance()
 {
-    if (path.isEmpty())
-        return QStringLiteral("new-document.recovery");
-    // The path itself may be long and hold any character; its hash names
-    // the file, and the path inside tells which document it is.
-    return QString::fromLatin1(QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1).toHex())
-           + QStringLiteral(".recovery");
-}
-
-QByteArray Recovery::header(const QString &path, const QDateTime &date)
-{
-    // A path may hold a line break; control characters and '%' are
-    // percent-encoded to keep it on its line, the rest stays readable.
-    QByteArray encodedPath;
-    for (const char c : path.toUtf8()) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f || c == '%')
-            encodedPath += '%' + QByteArray::number(byte, 16).rightJustified(2, '0').toUpper();
-        else
-            encodedPath += c;
-    }
-    return magic + '\n' + pathField + encodedPath + '\n' + dateField
-           + date.toUTC().toString(Qt::ISODate).toLatin1() + "\n\n";
-}
-
-std::optional<Recovery::Content> Recovery::unpack(const QByteArray &bytes)
-{
-    qsizetype at = 0;
-    const auto line = [&bytes, &at]() -> std::optional<QByteArray> {
-        const qsizetype end = bytes.indexOf('\n', at);
-        if (end < 0)
-            return std::nullopt;
-        QByteArray result = bytes.mid(at, end - at);
-        at = end + 1;
-        return result;
-    };
-    const std::optional<QByteArray> first = line();
-    const std::optional<QByteArray> path = line();
-    const std::optional<QByteArray> date = line();
-    const std::optional<QByteArray> blank = line();
-    if (!first || *first != magic || !path || !path->startsWith(pathField) || !date || !date->startsWith(dateField)
-        || !blank || !blank->isEmpty())
-        return std::nullopt;
-    Content content;
-    content.path = QString::fromUtf8(QByteArray::fromPercentEncoding(path->mid(pathField.size())));
-    content.date = QDateTime::fromString(QString::fromLatin1(date->mid(dateField.size())), Qt::ISODate);
-    if (!content.date.isValid())
-        return std::nullopt;
-    content.text = bytes.mid(at);
-    return content;
-}
-
-QString Recovery::readableDate(const QDateTime &date)
-{
-    return date.toLocalTime().toString(QStringLiteral("d MMMM yyyy, HH:mm"));
+    return QString::number(QCoreApplication::applicationPid()) + QLatin1Char('-')
+           + QString::number(QRandomGenerator::global()->generate(), 36);
 }
 
 void Recovery::edited()
@@ -99,6 +46,8 @@ void Recovery::dropStale()
 {
     if (m_written && (*m_written != currentName() || m_state.FileSaved))
         drop(*m_written);
+    if (m_adopted && m_state.FileSaved)
+        drop(*m_adopted);
 }
 
 void Recovery::drop(const QString &name)
@@ -107,19 +56,39 @@ void Recovery::drop(const QString &name)
     m_services.files.release(name);
     if (m_written == name)
         m_written.reset();
+    if (m_adopted == name)
+        m_adopted.reset();
 }
 
 void Recovery::tick()
 {
     m_services.timer.setEnabled(false);
+    tellWriteError();
     dropStale();
     if (m_pending && !m_state.FileSaved)
         write(currentName());
     m_pending = false;
     // While a file is kept, the tick goes on watching for the save or the
     // new document that makes it stale.
-    if (m_written)
+    if (m_written || m_adopted)
         m_services.timer.setEnabled(true);
+}
+
+void Recovery::tellWriteError()
+{
+    const std::optional<QString> error = m_services.files.writeError();
+    if (!error) {
+        m_toldWriteError = false;
+        return;
+    }
+    // Once for each run of failed writes, not on every tick.
+    if (m_toldWriteError)
+        return;
+    m_toldWriteError = true;
+    m_services.messages.show(QStringLiteral("KVN cannot keep a copy of your unsaved text in %1:\r%2.\r"
+                                            "Your text is still here; save it to keep it.")
+                                 .arg(m_services.files.folder(), *error),
+                             QStringLiteral("Unsaved text not kept"), Buttons::Ok, Icon::Exclamation);
 }
 
 void Recovery::write(const QString &name)
@@ -131,14 +100,14 @@ void Recovery::write(const QString &name)
     format.encoding = TextFormat::Encoding::Utf8;
     format.byteOrderMark = false;
     format.finalLineEnd = false; // the text exactly as it stands
-    QByteArray head = header(m_state.currFilename, m_services.now());
+    // The file the text was edited from, so that an offer can tell when
+    // the file was changed since.
+    QByteArray head = RecoveryFile::header(m_state.currFilename, m_services.now(), m_document.diskStamp());
     m_services.files.write(name, [head = std::move(head), text = std::move(text), format] {
         QByteArray bytes = TextCodec::encodeUtf8(text, format).bytes;
         bytes.prepend(head);
         return bytes;
     });
-    // Another copy of the program working on the same document holds it
-    // too; the file then keeps the text of whichever wrote last.
     m_services.files.claim(name);
     m_written = name;
 }
@@ -147,7 +116,7 @@ void Recovery::keepNow()
 {
     m_services.timer.setEnabled(false);
     dropStale();
-    if (!m_state.FileSaved && (m_pending || m_written != currentName()))
+    if (!m_state.FileSaved && (m_pending || m_written != currentName() || m_services.files.writeError()))
         write(currentName());
     m_pending = false;
     m_services.files.finish();
@@ -159,47 +128,155 @@ void Recovery::discard()
     m_pending = false;
     if (m_written)
         drop(*m_written);
+    if (m_adopted)
+        drop(*m_adopted);
     m_services.files.finish();
+}
+
+QStringList Recovery::offerable(bool atStart) const
+{
+    const QString key = RecoveryFile::key(m_state.currFilename);
+    QStringList result;
+    for (const QString &name : m_services.files.names()) {
+        const std::optional<RecoveryFile::Name> parsed = RecoveryFile::parseName(name);
+        if (!parsed || parsed->instance == m_services.instance || name == m_written || name == m_adopted
+            || m_ignored.contains(name) || (atStart && m_later.contains(name)) || (!atStart && parsed->key != key))
+            continue;
+        result.append(name);
+    }
+    return result;
+}
+
+void Recovery::opened()
+{
+    // The text the load replaced was saved or given up.
+    dropStale();
+    if (m_opening)
+        return;
+    for (const QString &name : offerable(false))
+        offer(name);
 }
 
 void Recovery::offerAtStart()
 {
-    const QString name = currentName();
-    std::optional<QByteArray> bytes = m_services.files.read(name);
+    m_services.files.removeLeftovers();
+    for (const QString &name : offerable(true)) {
+        // An earlier offer may have taken this one's document.
+        if (name != m_written && name != m_adopted)
+            offer(name);
+    }
+}
+
+void Recovery::keepForLater(const QString &name)
+{
+    m_services.files.release(name);
+    m_later.insert(name);
+}
+
+void Recovery::offer(const QString &name)
+{
+    StateFiles &files = m_services.files;
     // The file of a copy of the program still running is that copy's to
     // keep, not this one's to offer.
-    if (!bytes || !m_services.files.claim(name))
+    if (!files.claim(name))
         return;
-    // A file that cannot be read as one of ours, or that belongs to another
-    // path with the same hash, is left alone.
-    std::optional<Content> kept = unpack(*bytes);
-    bytes.reset();
-    if (!kept || kept->path != m_state.currFilename) {
-        m_services.files.release(name);
+    if (const std::optional<qint64> size = files.size(name); size && *size > largestFileBytes) {
+        files.release(name);
+        m_ignored.insert(name);
+        m_services.messages.show(QStringLiteral("KVN found unsaved changes kept in %1/%2, but at %3 MB they are too "
+                                                "large to offer.\rThe file has been left as it is.")
+                                     .arg(files.folder(), name)
+                                     .arg(*size / (1024 * 1024)),
+                                 offerTitle, Buttons::Ok, Icon::Exclamation);
+        return;
+    }
+    std::optional<QByteArray> bytes = files.read(name, largestFileBytes);
+    std::optional<RecoveryFile::Content> kept = bytes ? RecoveryFile::unpack(*bytes) : std::nullopt;
+    bytes.reset(); // a large text need not be held twice
+    // A file that cannot be read as one of ours, or whose name is not its
+    // path's, is left alone.
+    if (!kept || RecoveryFile::key(kept->path) != RecoveryFile::parseName(name)->key) {
+        files.release(name);
+        m_ignored.insert(name);
         return;
     }
     const QString text = TextCodec::decode(kept->text).text;
-    const QDateTime date = kept->date;
-    kept.reset(); // a large text need not be held twice
+    kept->text.clear();
+    const bool shown = !kept->path.isEmpty() && kept->path == m_state.currFilename;
     // Text that was saved after all (the program ended between the save
     // and the next tick) is nothing to recover.
-    if (text == m_Text1.text()) {
+    if (shown && m_state.FileSaved && text == m_Text1.text()) {
         drop(name);
         return;
     }
-    const QString document = m_state.currFilename.isEmpty() ? QStringLiteral("a new document") : m_state.currFilename;
-    const Reply reply = m_services.messages.show(
-        QStringLiteral("KVN found unsaved changes to %1 from %2. Recover them?")
-            .arg(document, readableDate(date)),
-        QStringLiteral("Unsaved changes found"), Buttons::YesNo, Icon::Question);
-    if (reply != Reply::Yes) {
+    const QString date = RecoveryFile::readableDate(kept->date);
+    QString question;
+    if (kept->path.isEmpty())
+        question = QStringLiteral("KVN found unsaved changes to a new document from %1. Recover them?").arg(date);
+    else if (shown)
+        question = QStringLiteral("KVN found unsaved changes to %1 from %2. Recover them?").arg(kept->path, date);
+    else if (m_services.disk.exists(kept->path))
+        question = QStringLiteral("KVN found unsaved changes to %1 from %2. Open it and recover them?").arg(kept->path, date);
+    else
+        question = QStringLiteral("KVN found unsaved changes to %1 from %2, but that file is no longer there. "
+                                  "Recover them as a new document?")
+                       .arg(kept->path, date);
+    switch (m_services.messages.show(question + offerChoices, offerTitle, Buttons::YesNoCancel, Icon::Question)) {
+    case Reply::Yes:
+        break;
+    case Reply::No:
         drop(name);
         return;
+    default:
+        keepForLater(name);
+        return;
+    }
+    if (!take(*kept, text)) {
+        keepForLater(name);
+        return;
+    }
+    // This run's own copy replaces the one taken; the one taken goes only
+    // once the own copy is on disk.
+    write(currentName());
+    m_pending = false;
+    files.finish();
+    if (files.writeError()) {
+        m_adopted = name;
+    } else {
+        drop(name);
+    }
+    m_services.timer.setEnabled(true);
+}
+
+bool Recovery::take(const RecoveryFile::Content &kept, const QString &text)
+{
+    if (!kept.path.isEmpty() && m_services.disk.exists(kept.path)) {
+        // The file is opened as Open does, with the save question for the
+        // text shown, unless it is shown as it is on disk.
+        if (kept.path != m_state.currFilename || !m_state.FileSaved) {
+            m_opening = true;
+            const bool loaded = m_document.openFile(kept.path);
+            m_opening = false;
+            if (!loaded)
+                return false;
+        }
+        if (RecoveryFile::diskChangedSince(kept, m_document.diskStamp())
+            && m_services.messages.show(QStringLiteral("%1 was changed on disk after KVN kept your unsaved changes to it.\r"
+                                                       "Recover them anyway? Saving them then replaces the newer file; "
+                                                       "No keeps the kept copy for later.")
+                                            .arg(kept.path),
+                                        QStringLiteral("File changed on disk"), Buttons::YesNo, Icon::Exclamation)
+                   != Reply::Yes) {
+            return false;
+        }
+    } else {
+        // Text of a new document, or of a file no longer there, becomes a
+        // new document.
+        m_document.mnuNew_Click();
+        if (!m_state.FileSaved || !m_state.currFilename.isEmpty())
+            return false;
     }
     m_Text1.setText(text);
     m_caretStatus.Text1_Change();
-    // The file holds this very text; it stays until the text is saved.
-    m_pending = false;
-    m_written = name;
-    m_services.timer.setEnabled(true);
+    return true;
 }

@@ -28,7 +28,6 @@
 #include "platform/qt/qtstatefiles.h"
 
 #include <QApplication>
-#include <QCryptographicHash>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -190,7 +189,8 @@ int main(int argc, char *argv[])
     QtStateFiles stateFiles(folder.filePath(QStringLiteral("state/kvn")));
     TimedTimer timer;
     Recovery recovery(state, box, bench.status, document,
-                      {stateFiles, messages, timer, [] { return QDateTime::currentDateTimeUtc(); }});
+                      {stateFiles, messages, timer, [] { return QDateTime::currentDateTimeUtc(); }, files,
+                       Recovery::newInstance()});
     bool recoveryOn = false;
     QObject::connect(&editor, &EditorWidget::edited, [&recovery, &recoveryOn] {
         if (recoveryOn)
@@ -246,9 +246,7 @@ int main(int argc, char *argv[])
                 timer.tickMs.front(), keepMs);
 
     // The kept text is the box's, with the file's LF line ends.
-    const QString name = QString::fromLatin1(QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1).toHex())
-                         + QStringLiteral(".recovery");
-    const std::optional<QByteArray> kept = stateFiles.read(name);
+    const std::optional<QByteArray> kept = stateFiles.read(recovery.currentName(), Recovery::largestFileBytes);
     QByteArray expected = box.textUtf8();
     expected.replace("\r\n", "\n");
     if (!kept || !kept->endsWith("\n\n" + expected) || kept->contains('\r')) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -31,13 +32,34 @@ public:
     // Waits until every write and removal asked for is done.
     virtual void finish() = 0;
 
+    // The size of the file, once the writes asked for before are done;
+    // nothing when it is missing or is not a plain file.
+    virtual std::optional<qint64> size(const QString &name) = 0;
+
     // The whole file, once the writes asked for before are done; nothing
-    // when it is missing or is not a plain file.
-    virtual std::optional<QByteArray> read(const QString &name) = 0;
+    // when it is missing, is not a plain file or holds more than limit
+    // bytes, whatever size it reported.
+    virtual std::optional<QByteArray> read(const QString &name, qint64 limit) = 0;
+
+    // The names of the plain files in the folder, hidden ones (names that
+    // begin with '.') left out, once the writes asked for before are done.
+    virtual QStringList names() = 0;
+
+    // Removes what writes left half done when a program ended in the
+    // middle of them; the half-done files of copies still running stay.
+    virtual void removeLeftovers() = 0;
+
+    // Why the last write that ended failed, as a phrase for the user;
+    // nothing when it succeeded or none ended yet. Does not wait for writes
+    // under way.
+    virtual std::optional<QString> writeError() = 0;
 
     // Marks the file as this copy of the program's own until release() or
     // the program's end, however it ends. False when another running copy
     // has marked it (or the folder cannot be used).
     virtual bool claim(const QString &name) = 0;
+    // Lets go of the mark once the writes and removals asked for before are
+    // done, so that another copy never takes a file this one is about to
+    // remove; a claim() made before then keeps it.
     virtual void release(const QString &name) = 0;
 };

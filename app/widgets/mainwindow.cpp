@@ -95,7 +95,8 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
     m_form->help.makeViewsWith(&AboutWindowWidget::make);
     m_recovery = std::make_unique<Recovery>(
         m_form->state, *m_text1, m_form->caretStatus, m_form->document,
-        Recovery::Services{m_stateFiles, m_messages, m_recoveryTimer, [] { return QDateTime::currentDateTimeUtc(); }});
+        Recovery::Services{m_stateFiles, m_messages, m_recoveryTimer, [] { return QDateTime::currentDateTimeUtc(); },
+                           m_files, Recovery::newInstance()});
     m_form->setRecovery(m_recovery.get());
     m_signals.onSignal([this](int signal) {
         m_form->Form_Terminate();

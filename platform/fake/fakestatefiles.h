@@ -6,8 +6,8 @@
 #include <QMap>
 #include <QStringList>
 
-// State files in memory. Writes and removals happen at once, or, with
-// holdBack set, wait for finish() or read() as a slow worker's would.
+// State files in memory. Writes, removals and releases happen at once, or,
+// with holdBack set, wait for finish() or a read as a slow worker's would.
 class FakeStateFiles : public StateFiles
 {
 public:
@@ -16,7 +16,13 @@ public:
     void write(const QString &name, std::function<QByteArray()> produce) override
     {
         m_jobs.append([this, name, produce = std::move(produce)] {
-            files.insert(name, produce());
+            QByteArray bytes = produce();
+            if (!failWrites.isEmpty()) {
+                lastError = failWrites;
+                return;
+            }
+            lastError.reset();
+            files.insert(name, std::move(bytes));
             writes.append(name);
         });
         if (!holdBack)
@@ -39,13 +45,32 @@ public:
             m_jobs.takeFirst()();
     }
 
-    std::optional<QByteArray> read(const QString &name) override
+    std::optional<qint64> size(const QString &name) override
     {
         finish();
         if (!files.contains(name))
             return std::nullopt;
+        return sizes.value(name, files.value(name).size());
+    }
+
+    std::optional<QByteArray> read(const QString &name, qint64 limit) override
+    {
+        finish();
+        reads.append(name);
+        if (!files.contains(name) || sizes.value(name, files.value(name).size()) > limit)
+            return std::nullopt;
         return files.value(name);
     }
+
+    QStringList names() override
+    {
+        finish();
+        return files.keys();
+    }
+
+    void removeLeftovers() override { ++leftoverSweeps; }
+
+    std::optional<QString> writeError() override { return lastError; }
 
     bool claim(const QString &name) override
     {
@@ -56,14 +81,24 @@ public:
         return true;
     }
 
-    void release(const QString &name) override { claimed.removeAll(name); }
+    void release(const QString &name) override
+    {
+        m_jobs.append([this, name] { claimed.removeAll(name); });
+        if (!holdBack)
+            finish();
+    }
 
     bool holdBack = false;
+    QString failWrites;           // when set, every write fails for this reason
+    std::optional<QString> lastError;
     QStringList claimed;          // by this copy of the program
     QStringList claimedElsewhere; // by another copy, still running
     QMap<QString, QByteArray> files;
+    QMap<QString, qint64> sizes; // a size to report in place of a file's own
     QStringList writes;   // names, in the order written
     QStringList removals; // names, in the order removed
+    QStringList reads;    // names, in the order read
+    int leftoverSweeps = 0;
 
 private:
     QList<std::function<void()>> m_jobs;

@@ -9,6 +9,8 @@
 #include <QtGlobal>
 
 #include <cerrno>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -40,8 +42,6 @@ QtStateFiles::QtStateFiles(QString folder)
 
 QtStateFiles::~QtStateFiles()
 {
-    for (const int fd : std::as_const(m_claims))
-        ::close(fd);
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
@@ -49,6 +49,9 @@ QtStateFiles::~QtStateFiles()
     m_wake.notify_all();
     if (m_worker.joinable())
         m_worker.join();
+    // The claims hold until the last write is done.
+    for (const Claim &claim : std::as_const(m_claims))
+        ::close(claim.fd);
 }
 
 QString QtStateFiles::defaultFolder(const QProcessEnvironment &environment)
@@ -97,9 +100,18 @@ void QtStateFiles::run()
 void QtStateFiles::write(const QString &name, std::function<QByteArray()> produce)
 {
     post([this, name, produce = std::move(produce)] {
-        if (!writeNow(name, produce()))
-            qWarning("KVN could not write %s in %s", qPrintable(name), qPrintable(m_folder));
+        const QString error = writeNow(name, produce());
+        if (!error.isEmpty())
+            qWarning("KVN could not write %s in %s: %s", qPrintable(name), qPrintable(m_folder), qPrintable(error));
+        std::lock_guard lock(m_mutex);
+        m_writeError = error.isEmpty() ? std::nullopt : std::optional<QString>(error);
     });
+}
+
+std::optional<QString> QtStateFiles::writeError()
+{
+    std::lock_guard lock(m_mutex);
+    return m_writeError;
 }
 
 void QtStateFiles::remove(const QString &name)
@@ -113,15 +125,27 @@ void QtStateFiles::finish()
     m_idle.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
 }
 
-std::optional<QByteArray> QtStateFiles::read(const QString &name)
+std::optional<qint64> QtStateFiles::size(const QString &name)
+{
+    finish();
+    const Descriptor folder(openFolder(false));
+    struct stat info;
+    if (folder.fd < 0 || ::fstatat(folder.fd, QFile::encodeName(name).constData(), &info, AT_SYMLINK_NOFOLLOW) != 0
+        || !S_ISREG(info.st_mode))
+        return std::nullopt;
+    return qint64(info.st_size);
+}
+
+std::optional<QByteArray> QtStateFiles::read(const QString &name, qint64 limit)
 {
     finish();
     const Descriptor folder(openFolder(false));
     if (folder.fd < 0)
         return std::nullopt;
-    const Descriptor file(::openat(folder.fd, QFile::encodeName(name).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    const Descriptor file(::openat(folder.fd, QFile::encodeName(name).constData(),
+                                   O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
     struct stat info;
-    if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode))
+    if (file.fd < 0 || ::fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > limit)
         return std::nullopt;
     QByteArray bytes;
     bytes.reserve(qsizetype(info.st_size));
@@ -134,12 +158,82 @@ std::optional<QByteArray> QtStateFiles::read(const QString &name)
             return std::nullopt;
         if (got == 0)
             return bytes;
+        // A file that grows while it is read is still held to the limit.
+        if (bytes.size() + got > limit)
+            return std::nullopt;
         bytes.append(buffer, got);
     }
 }
 
-int QtStateFiles::openFolder(bool create) const
+QStringList QtStateFiles::names()
 {
+    finish();
+    QStringList result;
+    const int fd = openFolder(false);
+    if (fd < 0)
+        return result;
+    DIR *dir = ::fdopendir(fd); // takes the descriptor
+    if (!dir) {
+        ::close(fd);
+        return result;
+    }
+    while (const dirent *entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        struct stat info;
+        if (::fstatat(::dirfd(dir), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+            result.append(QFile::decodeName(entry->d_name));
+    }
+    ::closedir(dir);
+    result.sort();
+    return result;
+}
+
+void QtStateFiles::removeLeftovers()
+{
+    post([this] { removeLeftoversNow(); });
+}
+
+void QtStateFiles::removeLeftoversNow() const
+{
+    const int fd = openFolder(false);
+    if (fd < 0)
+        return;
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return;
+    }
+    QList<QByteArray> temporaries;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name.startsWith('.') && name.endsWith(".tmp"))
+            temporaries.append(name);
+    }
+    for (const QByteArray &name : std::as_const(temporaries)) {
+        const Descriptor file(::openat(::dirfd(dir), name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+        struct stat opened;
+        struct stat named;
+        // The writer holds its lock from the file's making to its rename;
+        // one this copy can lock has no writer. The name must still be the
+        // file locked: a writer may have put a new one there meanwhile.
+        if (file.fd < 0 || ::fstat(file.fd, &opened) != 0 || !S_ISREG(opened.st_mode)
+            || ::flock(file.fd, LOCK_EX | LOCK_NB) != 0
+            || ::fstatat(::dirfd(dir), name.constData(), &named, AT_SYMLINK_NOFOLLOW) != 0
+            || named.st_ino != opened.st_ino || named.st_dev != opened.st_dev)
+            continue;
+        ::unlinkat(::dirfd(dir), name.constData(), 0);
+    }
+    ::closedir(dir);
+}
+
+int QtStateFiles::openFolder(bool create, QString *why) const
+{
+    const auto fail = [why](const QString &reason) {
+        if (why)
+            *why = reason;
+        return -1;
+    };
     const QByteArray path = QFile::encodeName(m_folder);
     if (create && ::mkdir(path.constData(), 0700) != 0 && errno == ENOENT) {
         // Folders missing on the way (~/.local/state on a new account) are
@@ -153,46 +247,72 @@ int QtStateFiles::openFolder(bool create) const
         ::mkdir(path.constData(), 0700);
     }
     const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return -1;
+    if (fd < 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        struct stat link;
+        if (::lstat(path.constData(), &link) == 0 && S_ISLNK(link.st_mode))
+            return fail(QStringLiteral("it is a symbolic link"));
+        return fail(reason);
+    }
     struct stat info;
     if (::fstat(fd, &info) != 0 || info.st_uid != ::geteuid()) {
         ::close(fd);
-        return -1;
+        return fail(QStringLiteral("the folder belongs to another user"));
     }
     if ((info.st_mode & 077) != 0 && ::fchmod(fd, 0700) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
         ::close(fd);
-        return -1;
+        return fail(reason);
     }
     return fd;
 }
 
-bool QtStateFiles::writeNow(const QString &name, const QByteArray &bytes) const
+QString QtStateFiles::writeNow(const QString &name, const QByteArray &bytes) const
 {
-    const Descriptor folder(openFolder(true));
+    QString why;
+    const Descriptor folder(openFolder(true, &why));
     if (folder.fd < 0)
-        return false;
+        return why;
     const QByteArray target = QFile::encodeName(name);
     // The process id keeps two copies of the program from sharing a
     // temporary file; a leftover of this one, from a run that was killed
     // mid-write, is cleared first.
     const QByteArray temporary = '.' + target + '.' + QByteArray::number(::getpid()) + ".tmp";
-    ::unlinkat(folder.fd, temporary.constData(), 0);
-    const int fd = ::openat(folder.fd, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const auto systemError = [] { return QString::fromLocal8Bit(std::strerror(errno)); };
+    int fd = -1;
+    // Another copy clearing leftovers may take the file between its making
+    // and its lock; it is then made again.
+    for (int attempt = 0; attempt < 3 && fd < 0; ++attempt) {
+        ::unlinkat(folder.fd, temporary.constData(), 0);
+        fd = ::openat(folder.fd, temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0)
+            return systemError();
+        struct stat info;
+        if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &info) != 0 || info.st_nlink == 0) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
     if (fd < 0)
-        return false;
+        return QStringLiteral("its temporary file was taken away");
     bool ok = writeAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
+    QString error = ok ? QString() : systemError();
     // The rename puts a new file in the name's place; a link there is
-    // replaced, not followed.
-    if (ok)
-        ok = ::renameat(folder.fd, temporary.constData(), folder.fd, target.constData()) == 0;
+    // replaced, not followed. The lock goes with the descriptor, after it.
+    if (ok && ::renameat(folder.fd, temporary.constData(), folder.fd, target.constData()) != 0) {
+        ok = false;
+        error = systemError();
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = systemError();
+    }
     if (!ok) {
         ::unlinkat(folder.fd, temporary.constData(), 0);
-        return false;
+        return error;
     }
     ::fsync(folder.fd);
-    return true;
+    return {};
 }
 
 void QtStateFiles::removeNow(const QString &name) const
@@ -215,8 +335,14 @@ QByteArray claimName(const QString &name)
 
 bool QtStateFiles::claim(const QString &name)
 {
-    if (m_claims.contains(name))
-        return true;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto it = m_claims.find(name);
+        if (it != m_claims.end()) {
+            it->releasing = false;
+            return true;
+        }
+    }
     const Descriptor folder(openFolder(true));
     if (folder.fd < 0)
         return false;
@@ -227,20 +353,44 @@ bool QtStateFiles::claim(const QString &name)
         ::close(fd);
         return false;
     }
-    m_claims.insert(name, fd);
+    std::lock_guard lock(m_mutex);
+    m_claims.insert(name, Claim{fd, false});
     return true;
 }
 
 void QtStateFiles::release(const QString &name)
 {
-    const auto it = m_claims.constFind(name);
-    if (it == m_claims.cend())
-        return;
+    bool idle = false;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto it = m_claims.find(name);
+        if (it == m_claims.end())
+            return;
+        it->releasing = true;
+        idle = m_jobs.empty() && !m_busy;
+    }
+    // Only this thread adds jobs, so an idle worker stays idle meanwhile.
+    if (idle)
+        releaseNow(name);
+    else
+        post([this, name] { releaseNow(name); });
+}
+
+void QtStateFiles::releaseNow(const QString &name)
+{
+    int fd = -1;
+    {
+        std::lock_guard lock(m_mutex);
+        const auto it = m_claims.find(name);
+        if (it == m_claims.end() || !it->releasing)
+            return;
+        fd = it->fd;
+        m_claims.erase(it);
+    }
     // Removed while still locked: a copy that looks after this makes a new
     // lock file of its own.
     const Descriptor folder(openFolder(false));
     if (folder.fd >= 0)
         ::unlinkat(folder.fd, claimName(name).constData(), 0);
-    ::close(it.value());
-    m_claims.erase(it);
+    ::close(fd);
 }

@@ -28,7 +28,13 @@ public:
     void write(const QString &name, std::function<QByteArray()> produce) override;
     void remove(const QString &name) override;
     void finish() override;
-    std::optional<QByteArray> read(const QString &name) override;
+    std::optional<qint64> size(const QString &name) override;
+    std::optional<QByteArray> read(const QString &name, qint64 limit) override;
+    QStringList names() override;
+    // A write makes its temporary file under a hidden name and locks it
+    // until the rename; a temporary file nobody has locked is a leftover.
+    void removeLeftovers() override;
+    std::optional<QString> writeError() override;
     // A claim is a lock on a hidden file beside the file; the system drops
     // it when the program ends.
     bool claim(const QString &name) override;
@@ -38,13 +44,24 @@ private:
     void post(std::function<void()> job);
     void run();
     // The folder opened as a descriptor, made first when create is set;
-    // -1 when it is missing or not safe to use.
-    int openFolder(bool create) const;
-    bool writeNow(const QString &name, const QByteArray &bytes) const;
+    // -1 when it is missing or not safe to use, with why set to a phrase
+    // for the user when asked for.
+    int openFolder(bool create, QString *why = nullptr) const;
+    // Empty when written, else why not.
+    QString writeNow(const QString &name, const QByteArray &bytes) const;
     void removeNow(const QString &name) const;
+    void releaseNow(const QString &name);
+    void removeLeftoversNow() const;
+
+    struct Claim
+    {
+        int fd = -1;          // the locked descriptor
+        bool releasing = false; // a release is queued behind the worker's jobs
+    };
 
     const QString m_folder;
-    QHash<QString, int> m_claims; // name, and the locked descriptor; touched by the caller's thread only
+    QHash<QString, Claim> m_claims; // guarded by m_mutex
+    std::optional<QString> m_writeError; // guarded by m_mutex
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QMessageBox>
 #include <QProcess>
@@ -45,10 +46,14 @@ static int runKvn(int argc, char **argv)
 
 namespace {
 
-QString keptName(const QString &path)
+// The file in folder that the copy of KVN with the process id pid keeps
+// path's text in.
+QString keptName(const QString &folder, const QString &path, qint64 pid)
 {
-    return QString::fromLatin1(QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1).toHex())
-           + QStringLiteral(".recovery");
+    const QString prefix = QString::fromLatin1(QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha1).toHex())
+                           + QLatin1Char('.') + QString::number(pid) + QLatin1Char('-');
+    const QStringList found = QDir(folder).entryList({prefix + QStringLiteral("*.recovery")}, QDir::Files);
+    return found.size() == 1 ? found.first() : QStringLiteral("(%1 files for %2)").arg(found.size()).arg(prefix);
 }
 
 } // namespace
@@ -100,6 +105,7 @@ private slots:
             arguments << QStringLiteral("save");
         kvn.start(QCoreApplication::applicationFilePath(), arguments);
         QVERIFY(kvn.waitForStarted());
+        const qint64 pid = kvn.processId();
         QDeadlineTimer deadline(30000);
         while (!kvn.canReadLine() && kvn.state() == QProcess::Running && !deadline.hasExpired())
             kvn.waitForReadyRead(1000);
@@ -108,15 +114,15 @@ private slots:
         QVERIFY(kvn.waitForFinished(10000));
         QCOMPARE(kvn.exitStatus(), QProcess::CrashExit);
 
-        const QString kept = state + QStringLiteral("/kvn/") + keptName(source);
         if (save) {
-            QVERIFY(!QFile::exists(kept));
+            QVERIFY(QDir(state + QStringLiteral("/kvn")).entryList({QStringLiteral("*.recovery")}, QDir::Files).isEmpty());
             return;
         }
+        const QString kept = state + QStringLiteral("/kvn/") + keptName(state + QStringLiteral("/kvn"), source, pid);
         QFile file(kept);
         QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(kept));
         const QByteArray bytes = file.readAll();
-        QVERIFY(bytes.startsWith("KVN recovery file\npath: " + source.toUtf8() + "\ndate: "));
+        QVERIFY(bytes.startsWith("KVN recovery file\nversion: 2\npath: " + source.toUtf8() + "\ndate: "));
         QVERIFY(bytes.endsWith("\n\nhello int main() {}\n"));
         struct stat info;
         QCOMPARE(::stat(QFile::encodeName(kept).constData(), &info), 0);
@@ -148,12 +154,17 @@ private slots:
         MainWindow next(source);
         answerer.stop();
         QVERIFY2(question.startsWith(QStringLiteral("KVN found unsaved changes to %1 from ").arg(source)), qPrintable(question));
-        QVERIFY(question.endsWith(QStringLiteral(". Recover them?")));
+        QVERIFY(question.endsWith(QStringLiteral(". Recover them?\nNo deletes the kept copy; Cancel keeps it for later.")));
         QCOMPARE(next.findChild<QsciScintilla *>(QStringLiteral("Text1"))->text(), QStringLiteral("hello int main() {}\r\n"));
         QCOMPARE(defaultButton, QStringLiteral("Yes"));
         QCOMPARE(next.windowTitle(), QStringLiteral("Korvane (KVN) 2.2 #"));
         QVERIFY(!next.form().state.FileSaved);
-        QVERIFY(QFile::exists(kept));
+        // The text is kept again at once, under the new copy's own name, and
+        // the file taken over is gone.
+        QVERIFY(!QFile::exists(kept));
+        const QStringList left = QDir(state + QStringLiteral("/kvn")).entryList({QStringLiteral("*.recovery")}, QDir::Files);
+        QCOMPARE(left.size(), 1);
+        QVERIFY(left.first().contains(QLatin1Char('.') + QString::number(QCoreApplication::applicationPid()) + QLatin1Char('-')));
     }
 };
 
