@@ -2,13 +2,43 @@
 
 #include "kvncc/oldsource.h"
 
-#include <regex>
+#include <string_view>
 
 namespace kvncc {
 
+namespace {
+
+std::size_t skipSpacesAndTabs(std::string_view line, std::size_t pos)
+{
+    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t'))
+        ++pos;
+    return pos;
+}
+
+// "#include <name>" alone on its line, blanks allowed around its parts.
+// Read by hand: a pattern matcher that recurses once a character runs out
+// of stack on a long line.
+bool isSystemInclude(std::string_view line)
+{
+    std::size_t pos = skipSpacesAndTabs(line, 0);
+    if (pos >= line.size() || line[pos] != '#')
+        return false;
+    pos = skipSpacesAndTabs(line, pos + 1);
+    if (line.substr(pos, 7) != "include")
+        return false;
+    pos = skipSpacesAndTabs(line, pos + 7);
+    if (pos >= line.size() || line[pos] != '<')
+        return false;
+    const std::size_t close = line.find_first_of("<>", pos + 1);
+    if (close == std::string_view::npos || line[close] != '>' || close == pos + 1)
+        return false;
+    return line.find_first_not_of(" \t\r", close + 1) == std::string_view::npos;
+}
+
+} // namespace
+
 std::string leadingBlock(const std::string &text)
 {
-    static const std::regex systemInclude(R"(^[ \t]*#[ \t]*include[ \t]*<[^<>]+>[ \t\r]*$)");
     const std::string code = codeOnly(text);
     std::size_t blockEnd = 0;
     std::size_t start = 0;
@@ -16,8 +46,8 @@ std::string leadingBlock(const std::string &text)
         std::size_t end = code.find('\n', start);
         if (end == std::string::npos)
             end = code.size();
-        const std::string line = code.substr(start, end - start);
-        if (std::regex_match(line, systemInclude))
+        const std::string_view line = std::string_view(code).substr(start, end - start);
+        if (isSystemInclude(line))
             blockEnd = end;
         else if (line.find_first_not_of(" \t\r\f\v") != std::string::npos)
             break;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string_view>
@@ -12,15 +11,6 @@
 namespace kvncc {
 
 namespace {
-
-// GCC quotes names with ‘’ under UTF-8 and with '' otherwise; Clang with ''.
-const std::string quoted = R"((?:\xe2\x80\x98|')([A-Za-z_]\w*)(?:\xe2\x80\x99|'))";
-
-std::string escaped(const std::string &text)
-{
-    static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
-    return std::regex_replace(text, special, R"(\$&)");
-}
 
 bool isWordChar(char c)
 {
@@ -100,7 +90,10 @@ bool isScalarType(const std::string &type)
 {
     static const std::set<std::string> words = {"int", "char", "short", "long", "float", "double", "unsigned",
                                                 "signed", "bool", "const", "volatile", "register", "static"};
-    std::istringstream in(std::regex_replace(type, std::regex(R"([*&])"), " * "));
+    std::string spaced;
+    for (const char c : type)
+        spaced += (c == '*' || c == '&') ? std::string(" * ") : std::string(1, c);
+    std::istringstream in(spaced);
     std::string word;
     bool any = false;
     while (in >> word) {
@@ -116,16 +109,65 @@ std::string warningLine(const std::string &file, int line, int column, const std
     return file + ":" + std::to_string(line) + ":" + std::to_string(column) + ": warning: " + text;
 }
 
+bool isBlank(char c)
+{
+    return std::isspace(static_cast<unsigned char>(c));
+}
+
+std::size_t skipBlanks(const std::string &code, std::size_t pos, std::size_t end)
+{
+    while (pos < end && isBlank(code[pos]))
+        ++pos;
+    return pos;
+}
+
+// The characters of a for loop's declaration between its type's first
+// letter and the variable's name: words, blanks, scopes, template
+// arguments, pointers and references.
+bool inLoopType(char c)
+{
+    return isWordChar(c) || isBlank(c) || c == ':' || c == '<' || c == '>' || c == ',' || c == '*' || c == '&';
+}
+
+// Whether the for loop whose "for" is at forAt declares name in its head,
+// "for (T name =", ";", "," or "[", all of it before end.
+bool declaresInHead(const std::string &code, const std::string &name, std::size_t forAt, std::size_t end)
+{
+    std::size_t pos = skipBlanks(code, forAt + 3, end);
+    if (pos >= end || code[pos] != '(')
+        return false;
+    pos = skipBlanks(code, pos + 1, end);
+    if (pos >= end || !(std::isalpha(static_cast<unsigned char>(code[pos])) || code[pos] == '_'))
+        return false;
+    std::size_t runEnd = pos + 1;
+    while (runEnd < end && inLoopType(code[runEnd]))
+        ++runEnd;
+    for (std::size_t at = pos + 2; at + name.size() <= runEnd; ++at) {
+        const char before = code[at - 1];
+        if (!(isBlank(before) || before == '*' || before == '&') || code.compare(at, name.size(), name) != 0)
+            continue;
+        const std::size_t after = skipBlanks(code, at + name.size(), end);
+        if (after < end && std::string_view("=;,[").find(code[after]) != std::string_view::npos)
+            return true;
+    }
+    return false;
+}
+
 // "for (T name = ...;" before pos, at the start of a statement: the
 // position of "for" and of the ';' that ends its declaration.
 bool loopDeclaring(const std::string &code, const std::string &name, std::size_t before, std::size_t &forAt,
                    std::size_t &declarationEnd)
 {
-    const std::regex loop(R"(\bfor\s*\(\s*[A-Za-z_][\w\s:<>,*&]*?[\s*&])" + escaped(name) + R"(\s*[=;,\[])");
-    const std::string head = code.substr(0, before);
+    // The last such loop before pos: the one whose variable is in question.
     std::size_t found = std::string::npos;
-    for (auto it = std::sregex_iterator(head.begin(), head.end(), loop); it != std::sregex_iterator(); ++it)
-        found = std::size_t(it->position());
+    for (std::size_t from = before; from >= 3 && found == std::string::npos;) {
+        const std::size_t at = code.rfind("for", from - 3);
+        if (at == std::string::npos)
+            break;
+        if ((at == 0 || !isWordChar(code[at - 1])) && declaresInHead(code, name, at, before))
+            found = at;
+        from = at + 2; // the next "for" to look at starts before this one
+    }
     if (found == std::string::npos)
         return false;
     // Only a loop that is a statement of its own: hoisting out of an
@@ -144,24 +186,100 @@ bool loopDeclaring(const std::string &code, const std::string &name, std::size_t
     return true;
 }
 
+// Reads a compiler's message line from its start, part by part; a part
+// that is not there leaves the position where it was.
+class MessageReader
+{
+public:
+    explicit MessageReader(std::string_view line)
+        : m_rest(line)
+    {
+    }
+
+    bool take(std::string_view part)
+    {
+        if (!m_rest.starts_with(part))
+            return false;
+        m_rest.remove_prefix(part.size());
+        return true;
+    }
+
+    // One space or more.
+    bool takeSpaces()
+    {
+        const std::size_t count = std::min(m_rest.find_first_not_of(' '), m_rest.size());
+        m_rest.remove_prefix(count);
+        return count > 0;
+    }
+
+    bool takeNumber(std::string &digits)
+    {
+        std::size_t count = 0;
+        while (count < m_rest.size() && std::isdigit(static_cast<unsigned char>(m_rest[count])))
+            ++count;
+        digits = std::string(m_rest.substr(0, count));
+        m_rest.remove_prefix(count);
+        return count > 0;
+    }
+
+    // GCC quotes names with ‘’ under UTF-8 and with '' otherwise; Clang with ''.
+    bool takeOpeningQuote() { return take("\xe2\x80\x98") || take("'"); }
+
+    // A name in quotes: "'i'" gives i.
+    bool takeQuotedName(std::string &name)
+    {
+        const MessageReader start = *this;
+        if (!takeOpeningQuote() || m_rest.empty()
+            || !(std::isalpha(static_cast<unsigned char>(m_rest[0])) || m_rest[0] == '_')) {
+            *this = start;
+            return false;
+        }
+        std::size_t count = 1;
+        while (count < m_rest.size() && isWordChar(m_rest[count]))
+            ++count;
+        const std::string_view word = m_rest.substr(0, count);
+        m_rest.remove_prefix(count);
+        if (!take("\xe2\x80\x99") && !take("'")) {
+            *this = start;
+            return false;
+        }
+        name = std::string(word);
+        return true;
+    }
+
+private:
+    std::string_view m_rest;
+};
+
 } // namespace
 
 std::vector<OldRuleMend> oldRuleMends(const std::string &compilerOutput, const std::string &file, bool clang)
 {
-    const std::string location = escaped(file) + R"(:(\d+):(\d+): )";
-    const std::regex undeclared(location + R"(error: (?:use of undeclared identifier )?)" + quoted
-                                + R"((?: was not declared in this scope)?)");
-    const std::regex jumped(location + (clang ? std::string(R"(note: jump bypasses variable initialization)")
-                                              : R"(note: +crosses initialization of (?:\xe2\x80\x98|').*?)" + std::string()));
     std::vector<OldRuleMend> mends;
     std::istringstream lines(compilerOutput);
     std::string line;
     while (std::getline(lines, line)) {
-        std::smatch m;
-        if (std::regex_search(line, m, undeclared) && m.position() == 0) {
-            mends.push_back({OldRuleMend::Kind::ForScope, std::stoi(m[1]), std::stoi(m[2]), m[3]});
-        } else if (std::regex_search(line, m, jumped) && m.position() == 0) {
-            const OldRuleMend mend{OldRuleMend::Kind::JumpPastInitialisation, std::stoi(m[1]), std::stoi(m[2]), {}};
+        MessageReader reader(line);
+        std::string lineNumber;
+        std::string column;
+        if (!reader.take(file) || !reader.take(":") || !reader.takeNumber(lineNumber) || !reader.take(":")
+            || !reader.takeNumber(column) || !reader.take(": "))
+            continue;
+        const MessageReader afterLocation = reader;
+        std::string name;
+        if (reader.take("error: ")) {
+            reader.take("use of undeclared identifier "); // Clang's words; GCC's follow the name
+            if (reader.takeQuotedName(name)) {
+                mends.push_back({OldRuleMend::Kind::ForScope, std::stoi(lineNumber), std::stoi(column), name});
+                continue;
+            }
+        }
+        reader = afterLocation;
+        const bool jumped = clang ? reader.take("note: jump bypasses variable initialization")
+                                  : reader.take("note:") && reader.takeSpaces() && reader.take("crosses initialization of ")
+                                        && reader.takeOpeningQuote();
+        if (jumped) {
+            const OldRuleMend mend{OldRuleMend::Kind::JumpPastInitialisation, std::stoi(lineNumber), std::stoi(column), {}};
             if (std::find(mends.begin(), mends.end(), mend) == mends.end())
                 mends.push_back(mend);
         }

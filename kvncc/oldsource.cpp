@@ -1,7 +1,9 @@
 #include "kvncc/oldsource.h"
 
+#include <algorithm>
 #include <cctype>
-#include <regex>
+#include <set>
+#include <string_view>
 
 namespace kvncc {
 
@@ -57,18 +59,63 @@ std::size_t skipBlanks(const std::string &code, std::size_t pos)
     return pos;
 }
 
+bool isBlank(char c)
+{
+    return std::isspace(static_cast<unsigned char>(c));
+}
+
+// The position after the blanks and tabs (no line ends) from pos on.
+std::size_t skipSpacesAndTabs(const std::string &code, std::size_t pos)
+{
+    while (pos < code.size() && (code[pos] == ' ' || code[pos] == '\t'))
+        ++pos;
+    return pos;
+}
+
+// The '(' of "main (" at pos, blanks and line ends allowed between; npos
+// when "main" at pos is not followed by one.
+std::size_t mainOpenAt(const std::string &code, std::size_t pos)
+{
+    if (code.compare(pos, 4, "main") != 0)
+        return std::string::npos;
+    const std::size_t open = skipBlanks(code, pos + 4);
+    return open < code.size() && code[open] == '(' ? open : std::string::npos;
+}
+
 // The opening parentheses of the user's main: with voidMain, every
 // "void main(" (declarations too, so that all of them are renamed),
 // otherwise each definition "main(...) {" with no type before it at the
-// start of a line.
+// start of a line. Scanned by hand: a pattern matcher that recurses once
+// a character runs out of stack on a line of a few kilobytes.
 std::vector<std::size_t> mainsIn(const std::string &code, bool voidMain)
 {
-    static const std::regex typedVoid(R"(\bvoid\s+main\s*\()");
-    static const std::regex untyped(R"((^|\n)[ \t]*main\s*\()");
+    std::vector<std::size_t> candidates;
+    if (voidMain) {
+        for (std::size_t at = code.find("void"); at != std::string::npos; at = code.find("void", at + 1)) {
+            if (at > 0 && isWordChar(code[at - 1]))
+                continue;
+            const std::size_t name = skipBlanks(code, at + 4);
+            if (name == at + 4)
+                continue; // "voidmain" or "void(": no blank between
+            const std::size_t open = mainOpenAt(code, name);
+            if (open != std::string::npos) {
+                candidates.push_back(open);
+                at = open;
+            }
+        }
+    } else {
+        for (std::size_t start = 0;;) {
+            const std::size_t open = mainOpenAt(code, skipSpacesAndTabs(code, start));
+            if (open != std::string::npos)
+                candidates.push_back(open);
+            const std::size_t end = code.find('\n', start);
+            if (end == std::string::npos)
+                break;
+            start = end + 1;
+        }
+    }
     std::vector<std::size_t> found;
-    const std::regex &pattern = voidMain ? typedVoid : untyped;
-    for (auto it = std::sregex_iterator(code.begin(), code.end(), pattern); it != std::sregex_iterator(); ++it) {
-        const std::size_t open = std::size_t(it->position()) + std::size_t(it->length()) - 1;
+    for (const std::size_t open : candidates) {
         const std::size_t close = closingParen(code, open);
         if (close == std::string::npos)
             continue;
@@ -136,18 +183,101 @@ bool defines(const std::string &code, const std::string &name)
 // "#define name": the program's own macro of that name.
 bool definesMacro(const std::string &code, const std::string &name)
 {
-    const std::regex macro(R"((^|\n)[ \t]*#[ \t]*define[ \t]+)" + name + R"(\b)");
-    return std::regex_search(code, macro);
+    for (std::size_t start = 0;;) {
+        std::size_t pos = skipSpacesAndTabs(code, start);
+        if (pos < code.size() && code[pos] == '#') {
+            pos = skipSpacesAndTabs(code, pos + 1);
+            if (code.compare(pos, 6, "define") == 0) {
+                const std::size_t at = skipSpacesAndTabs(code, pos + 6);
+                if (at > pos + 6 && code.compare(at, name.size(), name) == 0
+                    && (at + name.size() == code.size() || !isWordChar(code[at + name.size()])))
+                    return true;
+            }
+        }
+        const std::size_t end = code.find('\n', start);
+        if (end == std::string::npos)
+            return false;
+        start = end + 1;
+    }
+}
+
+// The characters of a simple declaration between its type and a name.
+bool inDeclarators(char c)
+{
+    return isWordChar(c) || c == ' ' || c == '\t' || c == '*' || c == ',' || c == '[' || c == ']';
+}
+
+// The end of the word that starts at pos.
+std::size_t wordEnd(const std::string &code, std::size_t pos)
+{
+    while (pos < code.size() && isWordChar(code[pos]))
+        ++pos;
+    return pos;
 }
 
 // "int left[10];", "char right = 0, x;": a variable of a built-in type
 // (names such as left clash with the stream manipulators of the old
-// headers as much as functions do).
+// headers as much as functions do). The name follows the type on the same
+// line, after a blank, '*' or ',', with only words, blanks, '*', ',' and
+// brackets between; it ends in '[', '=', ';', ',' or ')'.
 bool declaresVariable(const std::string &code, const std::string &name)
 {
-    const std::regex variable(R"(\b(?:int|char|float|double|long|short|unsigned|signed|bool)\b[\w \t*,\[\]]*[ \t*,])" + name
-                              + R"([ \t]*[\[=;,)])");
-    return std::regex_search(code, variable);
+    static const std::set<std::string_view> types = {"int",   "char",     "float",  "double", "long",
+                                                     "short", "unsigned", "signed", "bool"};
+    const std::string_view view(code);
+    std::size_t pos = 0;
+    while (pos < code.size()) {
+        if (!isWordChar(code[pos])) {
+            ++pos;
+            continue;
+        }
+        const std::size_t end = wordEnd(code, pos);
+        if (!types.contains(view.substr(pos, end - pos))) {
+            pos = end;
+            continue;
+        }
+        std::size_t runEnd = end;
+        while (runEnd < code.size() && inDeclarators(code[runEnd]))
+            ++runEnd;
+        for (std::size_t at = end + 1; at + name.size() <= runEnd; ++at) {
+            const char before = code[at - 1];
+            if ((before != ' ' && before != '\t' && before != '*' && before != ',')
+                || code.compare(at, name.size(), name) != 0)
+                continue;
+            const std::size_t after = skipSpacesAndTabs(code, at + name.size());
+            if (after < code.size() && std::string_view("[=;,)").find(code[after]) != std::string_view::npos)
+                return true;
+        }
+        // A type word further on in the same run finds no name this one did
+        // not find.
+        pos = runEnd;
+    }
+    return false;
+}
+
+// "char far *p", "int * huge q": a pointer of the old segmented memory.
+bool writesOldPointers(const std::string &code)
+{
+    const std::string_view view(code);
+    std::size_t pos = 0;
+    while (pos < code.size()) {
+        if (!isWordChar(code[pos])) {
+            ++pos;
+            continue;
+        }
+        const std::size_t end = wordEnd(code, pos);
+        const std::string_view word = view.substr(pos, end - pos);
+        if (word == "far" || word == "near" || word == "huge") {
+            const std::size_t after = skipBlanks(code, end);
+            std::size_t before = pos;
+            while (before > 0 && isBlank(code[before - 1]))
+                --before;
+            if ((after < code.size() && code[after] == '*') || (before > 0 && code[before - 1] == '*'))
+                return true;
+        }
+        pos = end;
+    }
+    return false;
 }
 
 } // namespace
@@ -242,8 +372,7 @@ SourceTraits examineSource(const std::string &text, bool cpp)
         if (defines(code, name) || definesMacro(code, name) || declaresVariable(code, name))
             traits.ownNames.push_back(name);
     }
-    static const std::regex pointers(R"(\b(far|near|huge)\s*\*|\*\s*(far|near|huge)\b)");
-    traits.oldPointers = std::regex_search(code, pointers);
+    traits.oldPointers = writesOldPointers(code);
     return traits;
 }
 
