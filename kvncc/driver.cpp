@@ -291,18 +291,29 @@ private:
             // have been misled by it: the entry goes and the compile is
             // done again without it.
             const std::string entry = m_header.substr(0, m_header.rfind('/'));
-            const bool misled = output.find(entry) != std::string::npos
-                                || output.find("internal compiler error") != std::string::npos;
+            const bool damaged = output.find(entry) != std::string::npos
+                                 || output.find("internal compiler error") != std::string::npos;
             // Clang counts the cache's header as one more include in the
             // chain above a message inside a system header; such messages
             // are rare, and are given as the compile without it gives them.
             const bool chainDiffers = m_clang && output.find("In file included from") != std::string::npos;
-            if (!misled && !chainDiffers)
+            // A failure is done again without the cache too, since the cache
+            // may be its cause in ways no message shows (a header without
+            // include guards, read twice); what is shown is then always what
+            // the compile without the cache says.
+            if (result.succeeded() && !damaged && !chainDiffers)
                 return result;
-            if (misled) {
+            output.clear();
+            const ProcessResult plain = runCollecting(argv, m_services.environment,
+                                                      [&output](std::string_view chunk) { output += chunk; });
+            if (damaged) {
                 m_services.cache.discard(m_header);
                 m_header.clear();
+            } else if (!result.succeeded() && plain.succeeded()) {
+                m_services.cache.distrust(m_header);
+                m_header.clear();
             }
+            return plain;
         }
         output.clear();
         return runCollecting(argv, m_services.environment, [&output](std::string_view chunk) { output += chunk; });
