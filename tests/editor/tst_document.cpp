@@ -377,6 +377,121 @@ private slots:
         QCOMPARE(f.state.GoCancel, !overwritten);
     }
 
+    // A backup left by a save that was stopped midway is told of whenever
+    // its file is opened. Yes shows its text unsaved, and saving that text
+    // over the file removes the backup; No shows the file, and the backup
+    // stays through any number of saves.
+    void leftoverBackupIsOfferedOnOpen_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("asSource");
+        QTest::newRow("take its text") << int(Reply::Yes) << true;
+        QTest::newRow("keep the file") << int(Reply::No) << true;
+        QTest::newRow("take its text, a header opened for a message") << int(Reply::Yes) << false;
+    }
+
+    void leftoverBackupIsOfferedOnOpen()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, asSource);
+        Fixture f;
+        f.mnuFileSaved.setChecked(false);
+        const QString path = QStringLiteral("/w/a.cpp");
+        const QString backup = QStringLiteral("/w/a.cpp.kvn-backup");
+        f.files.files.insert(path, "int a");
+        f.files.files.insert(backup, "int a = 1;\n");
+        f.messages.answerNext(Reply(answer));
+
+        QVERIFY(f.document.openFile(path, asSource));
+
+        QCOMPARE(f.messages.titles(), QStringList{QStringLiteral("Backup found")});
+        const FakeMessages::Call &box = f.messages.calls.first();
+        QCOMPARE(box.buttons, Buttons::YesNo);
+        QCOMPARE(box.icon, Icon::Exclamation);
+        QVERIFY2(box.text.startsWith(QStringLiteral("KVN found /w/a.cpp.kvn-backup, a backup copy of /w/a.cpp made while "
+                                                    "saving it.")),
+                 qPrintable(box.text));
+        QVERIFY(box.text.contains(QStringLiteral("\rYes: show the backup's text, not saved yet.")));
+        QVERIFY(box.text.contains(QStringLiteral("\rNo: show /w/a.cpp as it is. The backup stays where it is until you "
+                                                 "delete it.")));
+        const bool taken = Reply(answer) == Reply::Yes;
+        QCOMPARE(f.box.text(), taken ? QStringLiteral("int a = 1;\r\n") : QStringLiteral("int a"));
+        QCOMPARE(f.state.FileSaved, !taken);
+        QCOMPARE(f.window.title(), taken ? QStringLiteral("Korvane (KVN) 2.2 #") : QStringLiteral("Korvane (KVN) 2.2"));
+        QCOMPARE(f.lblFilename.background(), taken ? Colours::red : Colours::white);
+        QCOMPARE(f.files.files.value(path), QByteArray("int a"));
+        QCOMPARE(f.files.files.value(backup), QByteArray("int a = 1;\n"));
+
+        f.document.mnuSave_Click();
+        QVERIFY(f.state.FileSaved);
+        QCOMPARE(f.files.files.value(path), taken ? QByteArray("int a = 1;\n") : QByteArray("int a"));
+        QCOMPARE(f.files.files.contains(backup), !taken);
+        f.box.type(QStringLiteral("x"));
+        f.document.mnuSave_Click();
+        QCOMPARE(f.files.files.contains(backup), !taken);
+    }
+
+    // The backup's text taken is only the file's when saved to the file: a
+    // save elsewhere, or a backup put in place by someone else since, keeps
+    // the backup.
+    void takenBackupStaysUnlessItsTextIsSavedOverTheFile_data()
+    {
+        QTest::addColumn<bool>("saveAs");
+        QTest::addColumn<bool>("backupChanged");
+        QTest::newRow("saved under another name") << true << false;
+        QTest::newRow("backup changed since") << false << true;
+    }
+
+    void takenBackupStaysUnlessItsTextIsSavedOverTheFile()
+    {
+        QFETCH(bool, saveAs);
+        QFETCH(bool, backupChanged);
+        Fixture f;
+        f.mnuFileSaved.setChecked(false);
+        const QString backup = QStringLiteral("/w/a.cpp.kvn-backup");
+        f.files.files.insert(QStringLiteral("/w/a.cpp"), "int a");
+        f.files.files.insert(backup, "int a = 1;");
+        f.messages.answerNext(Reply::Yes);
+        QVERIFY(f.document.openFile(QStringLiteral("/w/a.cpp")));
+        if (backupChanged)
+            f.files.changeBehindTheProgram(backup, "someone else's");
+        if (saveAs) {
+            f.dialogs.pickNext(QStringLiteral("/w/b.cpp"));
+            f.document.mnuSaveAs_Click();
+        } else {
+            f.document.mnuSave_Click();
+        }
+        QVERIFY(f.state.FileSaved);
+        QVERIFY(f.files.files.contains(backup));
+    }
+
+    // Backups that cannot be read are named and left alone; several are
+    // each offered until one is taken.
+    void unreadableAndSeveralBackups()
+    {
+        Fixture f;
+        const QString path = QStringLiteral("/w/a.cpp");
+        f.files.files.insert(path, "int a");
+        f.files.specialFiles.append(QStringLiteral("/w/a.cpp.kvn-backup"));
+        f.files.files.insert(QStringLiteral("/w/a.cpp.kvn-backup-AbC123"), "first");
+        f.files.files.insert(QStringLiteral("/w/a.cpp.kvn-backup-ZzZ999"), "second");
+        f.messages.answerNext(Reply::Ok);
+        f.messages.answerNext(Reply::No);
+        f.messages.answerNext(Reply::Yes);
+
+        QVERIFY(f.document.openFile(path));
+
+        QCOMPARE(f.messages.titles(), QStringList(3, QStringLiteral("Backup found")));
+        QCOMPARE(f.messages.calls[0].buttons, Buttons::Ok);
+        QCOMPARE(f.messages.calls[0].text,
+                 QStringLiteral("KVN found /w/a.cpp.kvn-backup, a backup copy of /w/a.cpp made while saving it, but "
+                                "cannot read it: it is not a regular file but a pipe, a device or a socket.\rKVN shows "
+                                "/w/a.cpp as it is and leaves the backup where it is."));
+        QVERIFY(f.messages.calls[1].text.startsWith(QStringLiteral("KVN found /w/a.cpp.kvn-backup-AbC123,")));
+        QVERIFY(f.messages.calls[2].text.startsWith(QStringLiteral("KVN found /w/a.cpp.kvn-backup-ZzZ999,")));
+        QCOMPARE(f.box.text(), QStringLiteral("second"));
+    }
+
     void noConfirmationWhenSwitchedOff()
     {
         Fixture f;

@@ -1,6 +1,7 @@
 #include "platform/qt/qtfilesystem.h"
+#include "support/filechanges.h"
+#include "support/forkedchild.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -35,72 +36,16 @@ Lstat lstatOf(const QString &path)
     return result;
 }
 
-// A child process runs body and ends as body ends it (a signal, _exit) or
-// with status 0; what it writes to the descriptor it is given comes back.
-struct Child
-{
-    int status = 0;
-    QByteArray output;
-};
+using Child = ForkedChild;
 
 Child inChild(const std::function<void(int out)> &body)
 {
-    int fds[2];
-    if (::pipe2(fds, O_CLOEXEC) != 0)
-        return {-1, {}};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::close(fds[0]);
-        body(fds[1]);
-        ::_exit(0);
-    }
-    ::close(fds[1]);
-    Child child;
-    char buffer[4096];
-    ssize_t n = 0;
-    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0)
-        child.output.append(buffer, n);
-    ::close(fds[0]);
-    ::waitpid(pid, &child.status, 0);
-    return child;
+    return ForkedChild::run(body);
 }
 
 void say(int out, const QString &text)
 {
-    const QByteArray bytes = nat(text);
-    [[maybe_unused]] const ssize_t written = ::write(out, bytes.constData(), size_t(bytes.size()));
-}
-
-// Another program writes the file in place and sets its modification time
-// back, so that size, time and inode are as before.
-void rewriteKeepingTheTime(const QString &path, const QByteArray &bytes)
-{
-    struct stat before {};
-    QCOMPARE(::stat(nat(path).constData(), &before), 0);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadWrite));
-    QCOMPARE(file.write(bytes), qint64(bytes.size()));
-    file.close();
-    const struct timespec times[2] = {before.st_atim, before.st_mtim};
-    QCOMPARE(::utimensat(AT_FDCWD, nat(path).constData(), times, 0), 0);
-}
-
-// The change time follows a coarse clock: waits, a few milliseconds at
-// most, until a change made now gets a later one than since.
-void waitForTheChangeClock(const QString &folder, qint64 since)
-{
-    const QByteArray probe = nat(folder + QStringLiteral("/clock-probe"));
-    const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    QVERIFY(fd >= 0);
-    QDeadlineTimer deadline(2000);
-    struct stat info {};
-    do {
-        QCOMPARE(::fchmod(fd, 0600), 0);
-        QCOMPARE(::fstat(fd, &info), 0);
-    } while (qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec <= since && !deadline.hasExpired());
-    ::close(fd);
-    ::unlink(probe.constData());
-    QVERIFY(!deadline.hasExpired());
+    ForkedChild::say(out, nat(text));
 }
 
 } // namespace
@@ -518,9 +463,9 @@ private slots:
         put(path, "int a;");
         const std::optional<FileSystem::Stamp> before = m_fs.stamp(path);
         QVERIFY(before);
-        waitForTheChangeClock(dir.path(), before->changedNs);
+        FileChanges::waitForTheChangeClock(dir.path(), before->changedNs);
         if (rewrite)
-            rewriteKeepingTheTime(path, "int b;");
+            FileChanges::rewriteKeepingTheTime(path, "int b;");
         if (chmod)
             QCOMPARE(::chmod(nat(path).constData(), 04755), 0);
         const std::optional<FileSystem::Stamp> after = m_fs.stamp(path);
