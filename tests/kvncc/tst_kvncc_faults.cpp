@@ -146,6 +146,79 @@ private slots:
         for (const QByteArray &part : says)
             QVERIFY2(line.contains(part), line.constData());
     }
+
+    // Valid sources with lines of a megabyte: kvncc reads them through to
+    // the compiler, which builds them or says what is wrong in its own
+    // words; kvncc itself never crashes on them.
+    void linesOfAMegabyte_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QByteArray>("says");
+
+        const qsizetype megabyte = qsizetype(1) << 20;
+        QTest::newRow("comment line") << "comment.cpp"
+                                      << "#include <stdio.h>\n// " + QByteArray(megabyte, 'x')
+                                             + "\nint main() { return 0; }\n"
+                                      << 0 << QByteArray();
+        QTest::newRow("comment in a void main program")
+            << "comment.c" << "#include <stdio.h>\n/* " + QByteArray(megabyte, 'x') + " */\nvoid main() { }\n" << 0
+            << QByteArray();
+        QTest::newRow("blank line in a C++ void main program")
+            << "blank.cpp" << "#include <stdio.h>\n" + QByteArray(megabyte, ' ') + "\nvoid main() { }\n" << 0
+            << QByteArray();
+        QByteArray list;
+        while (list.size() < megabyte)
+            list += "0x0000000, ";
+        QTest::newRow("initializer list") << "list.cpp"
+                                          << "unsigned int left[] = {" + list + "0};\nint main() { return int(left[0]); }\n"
+                                          << 0 << QByteArray();
+        QTest::newRow("declaration with blanks before the name")
+            << "declaration.cpp" << "unsigned" + QByteArray(megabyte, ' ') + "int left = 0;\nint main() { return left; }\n"
+            << 0 << QByteArray();
+        QTest::newRow("#include line") << "include.cpp"
+                                       << "#include <" + QByteArray(megabyte, 'y') + ">\nint main() { return 0; }\n" << 1
+                                       << QByteArray("fatal error: ");
+    }
+    void linesOfAMegabyte()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, source);
+        QFETCH(int, exitCode);
+        QFETCH(QByteArray, says);
+
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(source), source.size());
+        file.close();
+
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.setWorkingDirectory(dir.path());
+        // A cache of its own, so that the leading block of includes is
+        // read as well.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("KVNCC_NO_CACHE"));
+        environment.insert(QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("cache")));
+        process.setProcessEnvironment(environment);
+        process.start(kvnccPath, {QStringLiteral("-q"), QStringLiteral("-c"), name});
+        QVERIFY(process.waitForStarted(10000));
+        const bool ended = process.waitForFinished(60000);
+        if (!ended) {
+            process.kill();
+            process.waitForFinished();
+        }
+        const QByteArray output = process.readAll();
+        const QByteArray shown = output.left(2000);
+        QVERIFY2(ended, shown.constData());
+        QVERIFY2(process.exitStatus() == QProcess::NormalExit, shown.constData());
+        QCOMPARE(process.exitCode(), exitCode);
+        QVERIFY2(output.contains(says), shown.constData());
+        QVERIFY2(!output.contains("kvncc: fatal:"), shown.constData());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestKvnccFaults)
