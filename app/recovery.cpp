@@ -60,9 +60,24 @@ void Recovery::drop(const QString &name)
         m_adopted.reset();
 }
 
+void Recovery::markShown()
+{
+    std::optional<QString> wanted;
+    if (!m_state.currFilename.isEmpty())
+        wanted = RecoveryFile::key(m_state.currFilename) + QLatin1Char('.') + m_services.instance + QStringLiteral(".shown");
+    if (wanted == m_shownMark)
+        return;
+    if (m_shownMark)
+        m_services.files.release(*m_shownMark);
+    if (wanted)
+        m_services.files.claim(*wanted);
+    m_shownMark = wanted;
+}
+
 void Recovery::tick()
 {
     m_services.timer.setEnabled(false);
+    markShown();
     tellWriteError();
     dropStale();
     if (m_pending && !m_state.FileSaved)
@@ -151,19 +166,21 @@ void Recovery::opened()
 {
     // The text the load replaced was saved or given up.
     dropStale();
+    markShown();
     if (m_opening)
         return;
     for (const QString &name : offerable(false))
-        offer(name);
+        offer(name, false);
 }
 
 void Recovery::offerAtStart()
 {
     m_services.files.removeLeftovers();
+    markShown();
     for (const QString &name : offerable(true)) {
         // An earlier offer may have taken this one's document.
         if (name != m_written && name != m_adopted)
-            offer(name);
+            offer(name, true);
     }
 }
 
@@ -173,12 +190,15 @@ void Recovery::keepForLater(const QString &name)
     m_later.insert(name);
 }
 
-void Recovery::offer(const QString &name)
+void Recovery::offer(const QString &name, bool atStart)
 {
     StateFiles &files = m_services.files;
     // The file of a copy of the program still running is that copy's to
-    // keep, not this one's to offer.
-    if (!files.claim(name))
+    // keep, not this one's to offer; nor is, at start, the text of a file
+    // a running copy shows, where the user works on it now.
+    const QString key = RecoveryFile::parseName(name)->key;
+    if ((atStart && key != RecoveryFile::key(QString()) && files.claimedByAnother(key + QLatin1Char('.')))
+        || !files.claim(name))
         return;
     if (const std::optional<qint64> size = files.size(name); size && *size > largestFileBytes) {
         files.release(name);
@@ -195,7 +215,7 @@ void Recovery::offer(const QString &name)
     bytes.reset(); // a large text need not be held twice
     // A file that cannot be read as one of ours, or whose name is not its
     // path's, is left alone.
-    if (!kept || RecoveryFile::key(kept->path) != RecoveryFile::parseName(name)->key) {
+    if (!kept || RecoveryFile::key(kept->path) != key) {
         files.release(name);
         m_ignored.insert(name);
         return;
@@ -235,6 +255,7 @@ void Recovery::offer(const QString &name)
         keepForLater(name);
         return;
     }
+    markShown();
     // This run's own copy replaces the one taken; the one taken goes only
     // once the own copy is on disk.
     write(currentName());

@@ -94,8 +94,11 @@ private:
     void drop(const QString &name);
     // Recovery files that may be offered now, in name order.
     QStringList offerable(bool atStart) const;
-    // Offers one kept file, if no running copy holds it.
-    void offer(const QString &name);
+    // Offers one kept file, if no running copy holds it, nor, at start,
+    // shows its document.
+    void offer(const QString &name, bool atStart);
+    // Keeps the mark that tells other copies which file this one shows.
+    void markShown();
     // Puts the kept text in as unsaved text of its document; false when the
     // user stopped on the way (a save question cancelled, the file changed
     // on disk and not taken after all).
@@ -116,6 +119,7 @@ private:
     std::optional<QString> m_adopted;
     QSet<QString> m_later;   // put off by the user: asked again only when its document is opened
     QSet<QString> m_ignored; // not ours to offer, or too large: left alone for the rest of the run
+    std::optional<QString> m_shownMark;
     bool m_opening = false;  // a file is being opened to take kept text into it
     bool m_toldWriteError = false;
 };

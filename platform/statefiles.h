@@ -58,6 +58,9 @@ public:
     // the program's end, however it ends. False when another running copy
     // has marked it (or the folder cannot be used).
     virtual bool claim(const QString &name) = 0;
+    // Whether another running copy holds a mark on a name that begins
+    // with prefix.
+    virtual bool claimedByAnother(const QString &prefix) = 0;
     // Lets go of the mark once the writes and removals asked for before are
     // done, so that another copy never takes a file this one is about to
     // remove; a claim() made before then keeps it.

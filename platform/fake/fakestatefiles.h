@@ -6,6 +6,8 @@
 #include <QMap>
 #include <QStringList>
 
+#include <algorithm>
+
 // State files in memory. Writes, removals and releases happen at once, or,
 // with holdBack set, wait for finish() or a read as a slow worker's would.
 class FakeStateFiles : public StateFiles
@@ -79,6 +81,12 @@ public:
         if (!claimed.contains(name))
             claimed.append(name);
         return true;
+    }
+
+    bool claimedByAnother(const QString &prefix) override
+    {
+        return std::any_of(claimedElsewhere.cbegin(), claimedElsewhere.cend(),
+                           [&prefix](const QString &name) { return name.startsWith(prefix); });
     }
 
     void release(const QString &name) override

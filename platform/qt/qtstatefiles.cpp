@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QStringList>
 #include <QtGlobal>
 
@@ -358,6 +359,43 @@ bool QtStateFiles::claim(const QString &name)
     return true;
 }
 
+bool QtStateFiles::claimedByAnother(const QString &prefix)
+{
+    const int fd = openFolder(false);
+    if (fd < 0)
+        return false;
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return false;
+    }
+    QList<QByteArray> marks;
+    const QByteArray start = '.' + QFile::encodeName(prefix);
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name.startsWith(start) && name.endsWith(".claim"))
+            marks.append(name);
+    }
+    QSet<QByteArray> own;
+    {
+        std::lock_guard lock(m_mutex);
+        for (auto it = m_claims.cbegin(); it != m_claims.cend(); ++it)
+            own.insert(claimName(it.key()));
+    }
+    bool found = false;
+    for (const QByteArray &name : std::as_const(marks)) {
+        if (own.contains(name))
+            continue;
+        const Descriptor mark(::openat(::dirfd(dir), name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+        if (mark.fd >= 0 && ::flock(mark.fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
 void QtStateFiles::release(const QString &name)
 {
     bool idle = false;
@@ -378,19 +416,17 @@ void QtStateFiles::release(const QString &name)
 
 void QtStateFiles::releaseNow(const QString &name)
 {
-    int fd = -1;
-    {
-        std::lock_guard lock(m_mutex);
-        const auto it = m_claims.find(name);
-        if (it == m_claims.end() || !it->releasing)
-            return;
-        fd = it->fd;
-        m_claims.erase(it);
-    }
+    // All under the lock, so that a claim() made meanwhile either keeps the
+    // mark or finds it wholly gone, never half let go.
+    std::lock_guard lock(m_mutex);
+    const auto it = m_claims.find(name);
+    if (it == m_claims.end() || !it->releasing)
+        return;
     // Removed while still locked: a copy that looks after this makes a new
     // lock file of its own.
     const Descriptor folder(openFolder(false));
     if (folder.fd >= 0)
         ::unlinkat(folder.fd, claimName(name).constData(), 0);
-    ::close(fd);
+    ::close(it->fd);
+    m_claims.erase(it);
 }

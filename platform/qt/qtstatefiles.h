@@ -38,6 +38,8 @@ public:
     // A claim is a lock on a hidden file beside the file; the system drops
     // it when the program ends.
     bool claim(const QString &name) override;
+    // Another copy's mark is a lock this copy cannot share.
+    bool claimedByAnother(const QString &prefix) override;
     void release(const QString &name) override;
 
 private:

@@ -5,6 +5,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -89,6 +90,13 @@ QByteArray keptWithDisk(const QString &path, const QByteArray &disk, const QByte
            + text;
 }
 
+// The recovery files this copy has marked as its own, without the marks of
+// the file it shows.
+QStringList recoveryClaims(const FakeStateFiles &store)
+{
+    return store.claimed.filter(QRegularExpression(QStringLiteral("\\.recovery$")));
+}
+
 QString question(const QString &what)
 {
     return what + QStringLiteral("\rNo deletes the kept copy; Cancel keeps it for later.");
@@ -136,7 +144,7 @@ private slots:
         QVERIFY(f.timer.interval() >= 2000 && f.timer.interval() <= 5000);
         QVERIFY(f.timer.tick());
         QCOMPARE(f.store.files.keys(), QStringList{ownName(path)});
-        QCOMPARE(f.store.claimed, QStringList{ownName(path)});
+        QCOMPARE(recoveryClaims(f.store), QStringList{ownName(path)});
         // The file on disk the text came from: its size, its version in the
         // fake file system (none written yet) and inode 1.
         QCOMPARE(f.store.files.value(ownName(path)),
@@ -247,7 +255,7 @@ private slots:
         }
         QVERIFY(f.store.files.isEmpty());
         QCOMPARE(f.store.removals, QStringList{ownName(helloPath)});
-        QVERIFY(f.store.claimed.isEmpty());
+        QVERIFY(recoveryClaims(f.store).isEmpty());
         QVERIFY(!f.timer.isEnabled());
     }
 
@@ -347,17 +355,17 @@ private slots:
             // until the text is saved or given up; the file taken is gone.
             QCOMPARE(f.store.files.keys(), QStringList{ownName(path)});
             QVERIFY(f.store.files.value(ownName(path)).endsWith("\n\nint kept;\n"));
-            QCOMPARE(f.store.claimed, QStringList{ownName(path)});
+            QCOMPARE(recoveryClaims(f.store), QStringList{ownName(path)});
             f.messages.answerNext(Reply::No);
             f.form.mnuExit_Click();
             QVERIFY(f.store.files.isEmpty());
-            QVERIFY(f.store.claimed.isEmpty());
+            QVERIFY(recoveryClaims(f.store).isEmpty());
         } else {
             QCOMPARE(f.form.state.FileSaved, true);
             // No deletes the kept copy, as the question says; Cancel keeps it
             // for later, unmarked, so the next start offers it again.
             QCOMPARE(f.store.files.keys(), reply == Reply::No ? QStringList{} : QStringList{name});
-            QVERIFY(f.store.claimed.isEmpty());
+            QVERIFY(recoveryClaims(f.store).isEmpty());
             f.timer.tick();
             QCOMPARE(f.store.files.keys(), reply == Reply::No ? QStringList{} : QStringList{name});
         }
@@ -400,7 +408,7 @@ private slots:
         QVERIFY(f.messages.calls.isEmpty());
         QCOMPARE(f.store.files.isEmpty(), removed);
         QCOMPARE(f.form.state.FileSaved, true);
-        QVERIFY(f.store.claimed.isEmpty());
+        QVERIFY(recoveryClaims(f.store).isEmpty());
     }
 
     void twoRunningCopiesKeepTheirOwnText_data()
@@ -649,7 +657,7 @@ private slots:
         QCOMPARE(f.form.state.FileSaved, reply == Reply::No);
         if (reply == Reply::No) {
             QCOMPARE(f.store.files.keys(), QStringList{name});
-            QVERIFY(f.store.claimed.isEmpty());
+            QVERIFY(recoveryClaims(f.store).isEmpty());
         }
     }
 
@@ -794,7 +802,7 @@ private slots:
         QCOMPARE(f.messages.calls.first().buttons, Buttons::Ok);
         QVERIFY(!f.store.reads.contains(name));
         QVERIFY(f.store.files.contains(name));
-        QVERIFY(f.store.claimed.isEmpty());
+        QVERIFY(recoveryClaims(f.store).isEmpty());
         // Opened again, nothing more is said.
         QVERIFY(f.form.document.openFile(helloPath));
         QCOMPARE(f.messages.calls.size(), 1);
@@ -864,6 +872,54 @@ private slots:
         f.files.files.insert(helloPath, "int a;\n");
         QVERIFY(f.form.document.openFile(helloPath));
         QCOMPARE(f.store.leftoverSweeps, 1);
+    }
+
+    void theFileShownIsMarkedForOtherCopies()
+    {
+        Fixture f;
+        f.open(helloPath, "int a;\n");
+        const QString mark = hashOf(helloPath) + QStringLiteral(".1111.shown");
+        QCOMPARE(f.store.claimed, QStringList{mark});
+        f.form.document.mnuNew_Click();
+        f.Text1.type(QStringLiteral("x"));
+        QVERIFY(f.timer.tick());
+        QCOMPARE(f.store.claimed, QStringList{ownName(QString())});
+    }
+
+    void aFileARunningCopyShowsIsNotOfferedAtStart_data()
+    {
+        QTest::addColumn<bool>("stillShown");
+        QTest::newRow("shown by a running copy") << true;
+        QTest::newRow("that copy has ended") << false;
+    }
+
+    void aFileARunningCopyShowsIsNotOfferedAtStart()
+    {
+        QFETCH(bool, stillShown);
+        QTemporaryDir home;
+        const QString folder = home.filePath(QStringLiteral("kvn"));
+        const QString other = QStringLiteral("/home/user/project/other.cpp");
+        const QString name = ownName(other, QStringLiteral("9-x"));
+        auto showingFiles = std::make_unique<QtStateFiles>(folder);
+        auto showing = std::make_unique<Fixture>(QStringLiteral("1-a"), showingFiles.get());
+        showing->open(other, "int a;\n");
+        showingFiles->write(name, [other] { return keptWithDisk(other, "7 0 1", "int kept;\n"); });
+        showingFiles->finish();
+        if (!stillShown) {
+            showing.reset();
+            showingFiles.reset();
+        }
+        QtStateFiles files(folder);
+        Fixture next(QStringLiteral("2-b"), &files);
+        next.files.files.insert(other, "int a;\n");
+        next.load();
+        QCOMPARE(next.messages.calls.size(), stillShown ? 0 : 1);
+        // Opened here as well, it is offered all the same.
+        if (stillShown) {
+            next.messages.answerNext(Reply::Cancel);
+            QVERIFY(next.form.document.openFile(other));
+            QCOMPARE(next.messages.calls.size(), 1);
+        }
     }
 };
 
