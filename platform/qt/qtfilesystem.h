@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/filesystem.h"
+#include "scratchfolder.h"
 
 #include <functional>
 
@@ -39,10 +40,6 @@ public:
     void onSaveStep(std::function<void(SaveStep)> hook) { m_saveStep = std::move(hook); }
 
 private:
-    void removeScratchFolder();
-
-    QString m_scratch;
-    int m_scratchFd = -1; // open and locked while the folder is in use
-    int m_scratchSlot = -1;
+    ScratchFolder m_scratch;
     std::function<void(SaveStep)> m_saveStep;
 };
