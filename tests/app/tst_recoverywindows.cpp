@@ -4,14 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <Qsci/qsciscintilla.h>
-
-#include <fcntl.h>
-#include <sys/stat.h>
 
 // Several real main windows in one process, each with its own state files
 // on one state folder, as several running copies of KVN have.
