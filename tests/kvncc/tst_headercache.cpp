@@ -198,6 +198,24 @@ private slots:
         QCOMPARE(entries(cacheHome).size(), 2);
     }
 
+    // The block is part of an entry's name: a header taken out of it is
+    // gone from the program, though the source keeps its name and flags.
+    void anEditedBlockMakesANewEntry()
+    {
+        QTemporaryDir dir;
+        const QByteArray body = "#ifdef EXTRA\nint main() { return 1; }\n#else\nint main() { return 0; }\n#endif\n";
+        write(dir.filePath(QStringLiteral("inc/extra.h")), "#ifndef EXTRA_H\n#define EXTRA_H\n#define EXTRA 40\n#endif\n");
+        const QString cacheHome = dir.filePath(QStringLiteral("cache"));
+        const QStringList args = {QStringLiteral("-Iinc"), QStringLiteral("a.cpp")};
+        write(dir.filePath(QStringLiteral("a.cpp")), "#include <cstdio>\n#include <extra.h>\n" + body);
+        QCOMPARE(compile(dir.path(), cacheHome, args).status, 0);
+        QCOMPARE(QProcess::execute(dir.filePath(QStringLiteral("a.exe")), {}), 1);
+        write(dir.filePath(QStringLiteral("a.cpp")), "#include <cstdio>\n" + body);
+        QCOMPARE(compile(dir.path(), cacheHome, args).status, 0);
+        QCOMPARE(QProcess::execute(dir.filePath(QStringLiteral("a.exe")), {}), 0);
+        QCOMPARE(entries(cacheHome).size(), 2);
+    }
+
     void aDamagedEntryIsNotUsed_data()
     {
         QTest::addColumn<bool>("truncate");
