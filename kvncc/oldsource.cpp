@@ -280,6 +280,30 @@ bool writesOldPointers(const std::string &code)
     return false;
 }
 
+// text as the inside of a C string literal: a name in #line may hold any
+// byte but a line end, and the compiler reads escapes in it, so that its
+// messages show the name as it is.
+std::string stringLiteralText(const std::string &text)
+{
+    std::string quoted;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (byte < 0x20 || byte == 0x7f) {
+            // Three octal digits always, so that a digit after it stays a digit.
+            quoted += '\\';
+            quoted += char('0' + (byte >> 6));
+            quoted += char('0' + ((byte >> 3) & 7));
+            quoted += char('0' + (byte & 7));
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted;
+}
+
 } // namespace
 
 const std::vector<std::string> &oldLibraryNames()
@@ -387,12 +411,7 @@ std::string rewrittenSource(const std::string &text, const SourceTraits &traits,
         for (auto it = mains.rbegin(); it != mains.rend(); ++it)
             body.replace(nameBefore(code, *it), 4, traits.voidMain ? renamedMain : "int main");
     }
-    std::string quoted;
-    for (const char c : shownPath) {
-        if (c == '"' || c == '\\')
-            quoted += '\\';
-        quoted += c;
-    }
+    const std::string quoted = stringLiteralText(shownPath);
     std::string result;
     // The user's main keeps its name; its symbol makes room for kvncc's.
     // Clang's warning about main's type belongs at the user's line, not at
