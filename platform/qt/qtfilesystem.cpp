@@ -346,13 +346,13 @@ FileSystem::WriteResult rewriteInPlace(const QByteArray &target, const QByteArra
     }
     if (backup.fd < 0) {
         ::close(fd);
-        return {false, QStringLiteral("KVN cannot make its backup copy %1: %2").arg(display(backup.path), reason(backup.error))};
+        return {false, QStringLiteral("its backup copy %1 cannot be made: %2").arg(display(backup.path), reason(backup.error))};
     }
     const auto backupFailed = [&](int error) -> FileSystem::WriteResult {
         ::unlink(backup.path.constData());
         ::close(backup.fd);
         ::close(fd);
-        return {false, QStringLiteral("KVN cannot write its backup copy %1: %2").arg(display(backup.path), reason(error))};
+        return {false, QStringLiteral("its backup copy %1 cannot be written: %2").arg(display(backup.path), reason(error))};
     };
     // The backup is read back through its own descriptor: what it holds
     // is what KVN wrote, whoever can rename files in its folder.
@@ -374,12 +374,12 @@ FileSystem::WriteResult rewriteInPlace(const QByteArray &target, const QByteArra
     };
     int error = 0;
     const qsizetype half = bytes.size() / 2;
-    if (::lseek(fd, 0, SEEK_SET) != 0 || !writeAll(fd, bytes.left(half))) {
+    if (::lseek(fd, 0, SEEK_SET) != 0 || !writeAll(fd, QByteArray::fromRawData(bytes.constData(), half))) {
         error = errno;
     } else {
         if (step)
             step(QtFileSystem::SaveStep::FileHalfWritten);
-        if (!writeAll(fd, bytes.mid(half)) || ::ftruncate(fd, off_t(bytes.size())) != 0 || ::fsync(fd) != 0)
+        if (!writeAll(fd, QByteArray::fromRawData(bytes.constData() + half, bytes.size() - half)) || ::ftruncate(fd, off_t(bytes.size())) != 0 || ::fsync(fd) != 0)
             error = errno;
         else if (readFromStart(fd, bytes.size()) != bytes)
             error = EIO;
@@ -506,7 +506,10 @@ FileSystem::WriteResult QtFileSystem::write(const QString &path, const QByteArra
     struct stat existing {};
     if (::stat(target.constData(), &existing) != 0) {
         Replaced made = replaceAtomically(target, bytes, newFileMode(), gid_t(-1), m_saveStep);
-        if (!made.result.ok && target != requested)
+        // No file could be made in the folder: the folder is what to name.
+        if (!made.madeTemporary)
+            made.result.error = QStringLiteral("%1: %2").arg(display(folderOf(target)), made.result.error);
+        else if (!made.result.ok && target != requested)
             made.result.error = QStringLiteral("%1: %2").arg(display(target), made.result.error);
         return made.result;
     }
@@ -518,7 +521,7 @@ FileSystem::WriteResult QtFileSystem::write(const QString &path, const QByteArra
     // replaced without complaint; it must refuse as a write to it would.
     // A file with no write permission for anyone counts as read-only even
     // for an administrator, who could otherwise write it regardless.
-    if (::access(target.constData(), W_OK) != 0 || !(existing.st_mode & 0222))
+    if (::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0 || !(existing.st_mode & 0222))
         return aboutTarget(QStringLiteral("The file is read-only"));
     // A new file would drop the other names of a hard-linked file, and
     // would belong to whoever saves it.

@@ -133,6 +133,40 @@ private slots:
         QVERIFY(!result.error.isEmpty());
     }
 
+    // A failure names the file it is about when that is not the file saved:
+    // the folder it goes in, or the file a link leads to.
+    void failuresNameTheirFile_data()
+    {
+        QTest::addColumn<QString>("saved");
+        QTest::addColumn<QString>("named"); // empty: the error names no other file
+        QTest::addColumn<QString>("why");
+        QTest::newRow("missing folder") << "no/such/a.c" << "no/such" << "No such file or directory";
+        QTest::newRow("link to a folder") << "to-folder" << "folder" << "It is a folder";
+        QTest::newRow("link to a pipe") << "to-pipe" << "pipe" << "It is not a regular file";
+        QTest::newRow("a folder itself") << "folder" << "" << "It is a folder";
+    }
+
+    void failuresNameTheirFile()
+    {
+        QFETCH(QString, saved);
+        QFETCH(QString, named);
+        QFETCH(QString, why);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder")));
+        QCOMPARE(::mkfifo(nat(dir.filePath(QStringLiteral("pipe"))).constData(), 0600), 0);
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("folder")), dir.filePath(QStringLiteral("to-folder"))));
+        QVERIFY(QFile::link(dir.filePath(QStringLiteral("pipe")), dir.filePath(QStringLiteral("to-pipe"))));
+
+        const FileSystem::WriteResult result = m_fs.write(dir.filePath(saved), "x");
+
+        QVERIFY(!result.ok);
+        QVERIFY2(result.error.contains(why), qPrintable(result.error));
+        if (named.isEmpty())
+            QVERIFY2(!result.error.contains(dir.path()), qPrintable(result.error));
+        else
+            QVERIFY2(result.error.startsWith(dir.filePath(named) + QStringLiteral(": ")), qPrintable(result.error));
+    }
+
     void writesThroughALinkAndKeepsPermissions()
     {
         QTemporaryDir dir;
