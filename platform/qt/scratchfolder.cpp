@@ -235,9 +235,12 @@ void ScratchFolder::remove()
 QString ScratchFolder::path()
 {
     // A termination signal's handler may have removed it; the program
-    // then goes on with a new one.
-    if (m_fd >= 0 && scratchSlots[size_t(m_slot)].fd.load() == m_fd)
+    // then goes on with a new one. A handler installed since the folder
+    // was made gets the removal put in front of it.
+    if (m_fd >= 0 && scratchSlots[size_t(m_slot)].fd.load() == m_fd) {
+        guardScratchFolders();
         return m_path;
+    }
     remove();
     size_t slot = 0;
     while (slot < scratchSlots.size() && scratchSlots[slot].fd.load() >= 0)

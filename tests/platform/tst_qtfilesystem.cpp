@@ -564,29 +564,38 @@ private slots:
     {
         QTest::addColumn<int>("signal");
         QTest::addColumn<bool>("ownHandler");
-        QTest::newRow("SIGTERM") << int(SIGTERM) << false;
-        QTest::newRow("SIGHUP") << int(SIGHUP) << false;
-        QTest::newRow("SIGINT") << int(SIGINT) << false;
-        QTest::newRow("SIGTERM, the program's handler") << int(SIGTERM) << true;
+        QTest::addColumn<bool>("handlerLater"); // installed after the folder was made
+        QTest::newRow("SIGTERM") << int(SIGTERM) << false << false;
+        QTest::newRow("SIGHUP") << int(SIGHUP) << false << false;
+        QTest::newRow("SIGINT") << int(SIGINT) << false << false;
+        QTest::newRow("SIGTERM, the program's handler") << int(SIGTERM) << true << false;
+        QTest::newRow("SIGTERM, the program's handler installed later") << int(SIGTERM) << true << true;
     }
 
     void scratchFolderGoesWithATerminationSignal()
     {
         QFETCH(int, signal);
         QFETCH(bool, ownHandler);
+        QFETCH(bool, handlerLater);
         const Child child = inChild([&](int out) {
             static int reportTo = -1;
             reportTo = out;
             // The test runner's own crash handler is not the program's.
             std::signal(signal, SIG_DFL);
-            if (ownHandler) {
+            const auto installHandler = [signal] {
                 std::signal(signal, [](int) {
                     say(reportTo, QStringLiteral("|handled"));
                     ::_exit(7);
                 });
-            }
+            };
+            if (ownHandler && !handlerLater)
+                installHandler();
             QtFileSystem fs;
-            const QString folder = fs.scratchFolder();
+            QString folder = fs.scratchFolder();
+            if (handlerLater) {
+                installHandler();
+                folder = fs.scratchFolder(); // as the next compile asks for it
+            }
             put(folder + QStringLiteral("Run.bat"), "echo");
             QVERIFY(QDir(folder).mkdir(QStringLiteral("inner")));
             put(folder + QStringLiteral("inner/x"), "x");
