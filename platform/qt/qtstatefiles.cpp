@@ -205,19 +205,27 @@ void QtStateFiles::removeLeftoversNow() const
         ::close(fd);
         return;
     }
-    QList<QByteArray> temporaries;
+    QList<QByteArray> leftovers;
     while (const dirent *entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
-        if (name.startsWith('.') && name.endsWith(".tmp"))
-            temporaries.append(name);
+        if (!name.startsWith('.'))
+            continue;
+        struct stat target;
+        // A mark for a name that is no file is a leftover of a copy that
+        // ended without letting go of it.
+        if (name.endsWith(".tmp")
+            || (name.endsWith(".claim")
+                && ::fstatat(::dirfd(dir), name.mid(1).chopped(6).constData(), &target, AT_SYMLINK_NOFOLLOW) != 0))
+            leftovers.append(name);
     }
-    for (const QByteArray &name : std::as_const(temporaries)) {
+    for (const QByteArray &name : std::as_const(leftovers)) {
         const Descriptor file(::openat(::dirfd(dir), name.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
         struct stat opened;
         struct stat named;
-        // The writer holds its lock from the file's making to its rename;
-        // one this copy can lock has no writer. The name must still be the
-        // file locked: a writer may have put a new one there meanwhile.
+        // The writer holds its lock from the file's making to its rename,
+        // a copy its mark until it lets go; one this copy can lock has
+        // nobody. The name must still be the file locked: a writer may
+        // have put a new one there meanwhile.
         if (file.fd < 0 || ::fstat(file.fd, &opened) != 0 || !S_ISREG(opened.st_mode)
             || ::flock(file.fd, LOCK_EX | LOCK_NB) != 0
             || ::fstatat(::dirfd(dir), name.constData(), &named, AT_SYMLINK_NOFOLLOW) != 0

@@ -32,7 +32,8 @@ public:
     std::optional<QByteArray> read(const QString &name, qint64 limit) override;
     QStringList names() override;
     // A write makes its temporary file under a hidden name and locks it
-    // until the rename; a temporary file nobody has locked is a leftover.
+    // until the rename; a temporary file nobody has locked is a leftover,
+    // as is the lock file of a claim nobody holds on a name that is no file.
     void removeLeftovers() override;
     std::optional<QString> writeError() override;
     // A claim is a lock on a hidden file beside the file; the system drops

@@ -18,10 +18,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// Run as "tst_recoverysignal --kvn FILE [save]", this program is KVN: the
-// real main window, started on FILE, with "hello " typed into its editor
-// (and saved, with "save"). It says "typed" on its output and waits for the
-// test to end it.
+// Run as "tst_recoverysignal --kvn FILE [save | type=TEXT]", this program is
+// KVN: the real main window, started on FILE (an empty one: no file), with
+// "hello " (or TEXT) typed into its editor (and saved, with "save"). It says
+// "typed" on its output and waits for the test to end it.
 static int runKvn(int argc, char **argv)
 {
     QApplication app(argc, argv);
@@ -30,7 +30,8 @@ static int runKvn(int argc, char **argv)
     auto *editor = window.findChild<QsciScintilla *>(QStringLiteral("Text1"));
     if (!editor || !QTest::qWaitForWindowExposed(&window))
         return 3;
-    QTest::keyClicks(editor, QStringLiteral("hello "));
+    const QString option = argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString();
+    QTest::keyClicks(editor, option.startsWith(QLatin1String("type=")) ? option.mid(5) : QStringLiteral("hello "));
     if (argc > 3 && qstrcmp(argv[3], "save") == 0) {
         // "File saved." is acknowledged as a user would.
         QTimer::singleShot(200, [] {
@@ -54,6 +55,20 @@ QString keptName(const QString &folder, const QString &path, qint64 pid)
                            + QLatin1Char('.') + QString::number(pid) + QLatin1Char('-');
     const QStringList found = QDir(folder).entryList({prefix + QStringLiteral("*.recovery")}, QDir::Files);
     return found.size() == 1 ? found.first() : QStringLiteral("(%1 files for %2)").arg(found.size()).arg(prefix);
+}
+
+// Starts the program as KVN on file with arguments, in the environment,
+// and waits until it has typed.
+bool startTyping(QProcess &kvn, const QProcessEnvironment &environment, const QStringList &arguments)
+{
+    kvn.setProcessEnvironment(environment);
+    kvn.start(QCoreApplication::applicationFilePath(), QStringList{QStringLiteral("--kvn")} + arguments);
+    if (!kvn.waitForStarted())
+        return false;
+    QDeadlineTimer deadline(30000);
+    while (!kvn.canReadLine() && kvn.state() == QProcess::Running && !deadline.hasExpired())
+        kvn.waitForReadyRead(1000);
+    return kvn.readLine() == "typed\n";
 }
 
 } // namespace
@@ -165,6 +180,51 @@ private slots:
         const QStringList left = QDir(state + QStringLiteral("/kvn")).entryList({QStringLiteral("*.recovery")}, QDir::Files);
         QCOMPARE(left.size(), 1);
         QVERIFY(left.first().contains(QLatin1Char('.') + QString::number(QCoreApplication::applicationPid()) + QLatin1Char('-')));
+    }
+
+    void twoCopiesEndedBySignalsKeepBothTexts_data()
+    {
+        QTest::addColumn<bool>("newDocuments");
+        QTest::newRow("two new documents") << true;
+        QTest::newRow("one file in both") << false;
+    }
+
+    void twoCopiesEndedBySignalsKeepBothTexts()
+    {
+        QFETCH(bool, newDocuments);
+        QTemporaryDir home;
+        QVERIFY(home.isValid());
+        const QString source = home.filePath(QStringLiteral("prog.cpp"));
+        {
+            QFile file(source);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("int main() {}\n");
+        }
+        const QString state = home.filePath(QStringLiteral("state"));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), home.path());
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("XDG_STATE_HOME"), state);
+        const QString file = newDocuments ? QString() : source;
+        QProcess alpha;
+        QProcess bravo;
+        QVERIFY(startTyping(alpha, environment, {file, QStringLiteral("type=ALPHA")}));
+        QVERIFY(startTyping(bravo, environment, {file, QStringLiteral("type=BRAVO")}));
+        for (QProcess *kvn : {&alpha, &bravo}) {
+            QVERIFY(::kill(pid_t(kvn->processId()), SIGTERM) == 0);
+            QVERIFY(kvn->waitForFinished(10000));
+        }
+        QStringList kept;
+        const QDir folder(state + QStringLiteral("/kvn"));
+        for (const QString &name : folder.entryList({QStringLiteral("*.recovery")}, QDir::Files)) {
+            QFile recovery(folder.filePath(name));
+            QVERIFY(recovery.open(QIODevice::ReadOnly));
+            const QByteArray bytes = recovery.readAll();
+            kept.append(bytes.contains("ALPHA") ? QStringLiteral("ALPHA") : bytes.contains("BRAVO") ? QStringLiteral("BRAVO")
+                                                                                                    : QStringLiteral("?"));
+        }
+        kept.sort();
+        QCOMPARE(kept, (QStringList{QStringLiteral("ALPHA"), QStringLiteral("BRAVO")}));
     }
 };
 

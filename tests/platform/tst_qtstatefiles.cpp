@@ -251,12 +251,18 @@ private slots:
         QVERIFY(writer >= 0);
         QCOMPARE(::flock(writer, LOCK_EX), 0);
         put(folder + QStringLiteral("/a.recovery"), "whole");
+        // Marks: of a copy that ended, for no file; of one that ended, for
+        // a file; of a copy still running, for no file.
+        put(folder + QStringLiteral("/.gone.shown.claim"), "");
+        put(folder + QStringLiteral("/.a.recovery.claim"), "");
+        QtStateFiles running(folder);
+        QVERIFY(running.claim(QStringLiteral("held.shown")));
         QtStateFiles files(folder);
         files.removeLeftovers();
         files.finish();
         ::close(writer);
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
-                 (QStringList{".b.recovery.4343.tmp", "a.recovery"}));
+                 (QStringList{".a.recovery.claim", ".b.recovery.4343.tmp", ".held.shown.claim", "a.recovery"}));
     }
 
     void aWriteThatFailsSaysWhy_data()
