@@ -44,11 +44,11 @@ public:
     // hand in a compiler that fails or a header edited mid-build.
     struct Services
     {
-        Runner run;                             // runs the compiler that builds an entry
-        std::function<timespec()> now; // the earliest stamp of a file changed from now on
+        Runner run;                                 // runs the compiler that builds an entry
+        std::function<timespec()> now;              // the earliest stamp of a file changed from now on
         std::function<void(std::string_view)> warn; // a line for the user
-        HeaderManifest::FileSystem files;
-        bool buildNow = false; // build a missing entry before the compile, not after it
+        HeaderManifest::FileSystem files;           // how headers are looked at
+        bool buildNow = false;                      // build a missing entry before the compile, not after it
     };
     static Services realServices();
 
@@ -60,7 +60,7 @@ public:
         Built,       // missing or stale: built now and used
         NotStored,   // built, but a header changed meanwhile, or the build failed for now
         Uncacheable, // the block does not compile alone, or its entry misled a compile
-        Unsafe,      // the folder is another user's or others may write to it
+        Unsafe,      // the folder cannot be made, is another user's or others may write to it
     };
 
     // root: the folder of the cache; empty: no cache.

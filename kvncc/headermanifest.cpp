@@ -101,15 +101,15 @@ HeaderManifest::Recorded HeaderManifest::record(const std::vector<std::string> &
             return Recorded::Unrecordable;
         const std::optional<FileStatus> before = files.status(path);
         if (!before)
-            return Recorded::Unrecordable;
+            return Recorded::ChangedDuringBuild; // removed since the compiler read it
         // Changed while the compiler ran (or in the very tick it started):
         // the digest taken now may not be of what it read.
         if (!earlier(before->changed, buildStart))
             return Recorded::ChangedDuringBuild;
         const std::optional<std::string> digest = files.digest(path);
-        if (!digest)
-            return Recorded::Unrecordable;
         const std::optional<FileStatus> after = files.status(path);
+        if (!digest && after)
+            return Recorded::Unrecordable;
         if (!after || !untouched(*before, *after))
             return Recorded::ChangedDuringBuild;
         m_headers.push_back({path, *before, *digest});

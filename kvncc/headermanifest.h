@@ -48,8 +48,8 @@ public:
 
     enum class Recorded {
         Done,
-        ChangedDuringBuild, // a header changed at or after buildStart: what the compiler read is not known
-        Unrecordable,       // a header that is gone, unreadable or has a name the manifest cannot hold
+        ChangedDuringBuild, // a header changed or went at or after buildStart: what the compiler read is not known
+        Unrecordable,       // a header that cannot be read, or whose name the manifest cannot hold
     };
     // Records headers (the compiler's dependency list) found through search.
     // buildStart: the file-system clock just before the compiler started.
