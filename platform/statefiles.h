@@ -46,7 +46,8 @@ public:
     virtual QStringList names() = 0;
 
     // Removes what writes left half done when a program ended in the
-    // middle of them; the half-done files of copies still running stay.
+    // middle of them, and the marks ended copies left on names that are no
+    // file; what copies still running have made stays.
     virtual void removeLeftovers() = 0;
 
     // Why the last write that ended failed, as a phrase for the user;
@@ -55,8 +56,9 @@ public:
     virtual std::optional<QString> writeError() = 0;
 
     // Marks the file as this copy of the program's own until release() or
-    // the program's end, however it ends. False when another running copy
-    // has marked it (or the folder cannot be used).
+    // the program's end, however it ends; a name may be marked without a
+    // file of that name. False when another running copy has marked it (or
+    // the folder cannot be used).
     virtual bool claim(const QString &name) = 0;
     // Whether another running copy holds a mark on a name that begins
     // with prefix.
