@@ -70,8 +70,10 @@ public:
     };
     virtual std::optional<Stamp> stamp(const QString &path) const = 0;
 
-    // Replaces the file's content atomically: after a failure the old file
-    // is left as it was (or absent, when there was none). Symbolic links
+    // Replaces the file's content, atomically where it can: after a failure
+    // the old file is left as it was (or absent, when there was none), or,
+    // when it cannot be put back, its old content stays in the backup that
+    // the error names (fileUnchanged false). Symbolic links
     // are followed to their end, as many as there are, and the file they
     // end at is written (made when it does not exist yet); an existing file
     // keeps its permissions; a file the user may not write is not replaced.
@@ -80,11 +82,12 @@ public:
     // backup copy of its old content, private to the user, is kept until
     // the new content is verified, so the file keeps its links and owner. A
     // backup left by an earlier save is never overwritten or removed. The
-    // error is a sentence for the user that names the file it is about.
+    // error is a sentence for the user; it names the file it is about when
+    // that is not path (the folder, the file a link leads to, the backup).
     virtual WriteResult write(const QString &path, const QByteArray &bytes) = 0;
 
     // The backups that saves of path (followed to its end, as write() does)
-    // left behind when they were stopped midway, oldest name first. Each
+    // left behind when they were stopped midway, sorted by name. Each
     // may hold the only whole copy of the file's old content.
     virtual QStringList leftoverBackups(const QString &path) const = 0;
 
