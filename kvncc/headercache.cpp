@@ -94,16 +94,28 @@ std::string statText(const std::string &path)
 }
 
 // Makes path and its missing parents, closed to others as a cache's
-// folders should be.
+// folders should be; only inside a folder of this user's own, or a shared
+// one like /tmp whose sticky bit keeps others from renaming what is made
+// there. Root given another user's HOME (sudo -E) would otherwise leave a
+// cache of root's in that home, which that user could never use.
 bool makeFolders(const std::string &path)
 {
-    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-        const std::string prefix = path.substr(0, slash);
-        if (::mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)
+    std::string existing = path;
+    struct stat info {};
+    while (::stat(existing.c_str(), &info) != 0) {
+        const std::size_t slash = existing.rfind('/');
+        if (errno != ENOENT || slash == std::string::npos)
             return false;
-        if (slash == std::string::npos)
-            return true;
+        existing.resize(std::max<std::size_t>(slash, 1));
     }
+    if (!S_ISDIR(info.st_mode) || (info.st_uid != ::geteuid() && (info.st_mode & S_ISVTX) == 0))
+        return false;
+    for (std::size_t slash = existing.size(); slash != std::string::npos;) {
+        slash = path.find('/', slash + 1);
+        if (::mkdir(path.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST)
+            return false;
+    }
+    return true;
 }
 
 // Whether a failed build may go well another time: the machine was at

@@ -160,10 +160,11 @@ public:
     // Looks the block up in a cache made now (as each kvncc run makes one),
     // once the clock has left the tick of the last change to the headers:
     // a build refuses what changed since it started.
-    std::pair<Lookup, std::string> lookUp()
+    std::pair<Lookup, std::string> lookUp() { return lookUpIn(cacheRoot()); }
+    std::pair<Lookup, std::string> lookUpIn(const std::string &root)
     {
         settle();
-        HeaderCache cache(cacheRoot(), HeaderCache::defaultSizeBound, services);
+        HeaderCache cache(root, HeaderCache::defaultSizeBound, services);
         const std::string header = cache.headerFor(argv(), source, text, false, kvncc::currentEnvironment(), "compat");
         return {cache.lastLookup(), header};
     }
@@ -412,6 +413,34 @@ private slots:
                                                    + reason),
                  qPrintable(bench.warnings.first()));
         QVERIFY(QDir(QString::fromStdString(bench.cacheRoot())).isEmpty());
+    }
+
+    // Root with another user's HOME (sudo -E) makes no cache of its own in
+    // that home, which the user could then never use.
+    void noFolderIsMadeInAnotherUsersFolder()
+    {
+        if (!root())
+            QSKIP("giving a folder to another user needs root");
+        CacheBench bench;
+        const QString home = bench.dir.filePath(QStringLiteral("home"));
+        QVERIFY(QDir().mkpath(home));
+        QCOMPARE(::chown(QFile::encodeName(home).constData(), 65534, 65534), 0);
+        bench.settle();
+        HeaderCache cache((home + QStringLiteral("/.cache/kvncc")).toStdString(), HeaderCache::defaultSizeBound,
+                          bench.services);
+        QCOMPARE(cache.headerFor(bench.argv(), bench.source, bench.text, false, kvncc::currentEnvironment(), "compat"),
+                 std::string());
+        QCOMPARE(cache.lastLookup(), Lookup::Unsafe);
+        QVERIFY(QDir(home).isEmpty());
+        QVERIFY(bench.warnings.isEmpty());
+        // Its own folder within is made, closed to others.
+        QCOMPARE(::chown(QFile::encodeName(home).constData(), ::geteuid(), ::getegid()), 0);
+        QCOMPARE(bench.lookUpIn((home + QStringLiteral("/.cache/kvncc")).toStdString()).first, Lookup::Built);
+        for (const char *folder : {"/.cache", "/.cache/kvncc"}) {
+            struct stat info {};
+            QCOMPARE(::stat(QFile::encodeName(home + QString::fromUtf8(folder)).constData(), &info), 0);
+            QCOMPARE(info.st_mode & 0777, 0700u);
+        }
     }
 
     // The same through kvncc: the program built is the one built without
