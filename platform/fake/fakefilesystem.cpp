@@ -1,5 +1,7 @@
 #include "fakefilesystem.h"
 
+#include <utility>
+
 FakeFileSystem::FakeFileSystem(QString currentFolder)
     : m_currentFolder(std::move(currentFolder))
 {
@@ -127,6 +129,13 @@ FileSystem::WriteResult FakeFileSystem::write(const QString &path, const QByteAr
         m_diskSpace.reset();
         if (!fits)
             return {false, QStringLiteral("No space left on device")};
+    }
+    if (!m_halfwayBackup.isEmpty()) {
+        const QString backup = std::exchange(m_halfwayBackup, QString());
+        files.insert(backup, files.value(path));
+        files.insert(path, bytes.left(bytes.size() / 2));
+        ++m_versions[path];
+        return {false, QStringLiteral("No space left on device; its old content is kept in %1").arg(backup), false};
     }
     if (m_failRename) {
         m_failRename = false;

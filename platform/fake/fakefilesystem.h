@@ -39,6 +39,10 @@ public:
     void failNextWriteAfter(qsizetype bytes) { m_diskSpace = bytes; }
     // The next write gets its bytes out but cannot take the file's place.
     void failNextRename() { m_failRename = true; }
+    // The next write fails halfway through the file, whose old content is
+    // then only in the backup, as an in-place save that could not undo
+    // itself leaves it.
+    void failNextWriteHalfway(const QString &backup) { m_halfwayBackup = backup; }
     // A file the user may read but not write.
     void makeReadOnly(const QString &path) { m_readOnlyFiles.append(path); }
     // Files whose reported size differs from their content, to stand for
@@ -66,5 +70,6 @@ private:
     QStringList m_readOnlyFiles;
     std::optional<qsizetype> m_diskSpace;
     bool m_failRename = false;
+    QString m_halfwayBackup;
     QMap<QString, qint64> m_versions;
 };

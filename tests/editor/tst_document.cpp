@@ -543,6 +543,29 @@ private slots:
         QCOMPARE(f.box.text(), QStringLiteral("new old\r\n"));
     }
 
+    // A save that could neither finish nor put the old content back says
+    // where that content is, and does not claim the file is unchanged.
+    void failedSaveThatChangedTheFileSaysWhereTheOldTextIs()
+    {
+        Fixture f;
+        const QString path = QStringLiteral("/w/a.cpp");
+        f.files.files.insert(path, QByteArray("old text\n"));
+        QString p = path;
+        QVERIFY(f.document.OpenSourceFile(Document::OpenMode::LoadGiven, p, {}));
+        f.box.type(QStringLiteral("new "));
+        f.files.failNextWriteHalfway(QStringLiteral("/w/a.cpp.kvn-backup"));
+
+        f.document.mnuSave_Click();
+
+        QCOMPARE(f.messages.titles(), QStringList{QStringLiteral("File not saved")});
+        QCOMPARE(f.messages.calls[0].text,
+                 QStringLiteral("KVN could not save /w/a.cpp:\rNo space left on device; its old content is kept in "
+                                "/w/a.cpp.kvn-backup.\rYour text is still here."));
+        QVERIFY(!f.state.FileSaved);
+        QVERIFY(f.state.GoCancel);
+        QCOMPARE(f.files.files.value(QStringLiteral("/w/a.cpp.kvn-backup")), QByteArray("old text\n"));
+    }
+
     void saveIntoAMissingFolderFails()
     {
         Fixture f;
