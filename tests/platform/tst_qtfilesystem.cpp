@@ -400,6 +400,41 @@ private slots:
         QCOMPARE(m_fs.leftoverBackups(path), QStringList{backup});
     }
 
+    // The backup of a file in a read-only folder, kept in the user's own
+    // folder, is found again after a kill, and only for that file.
+    void backupKeptElsewhereIsFoundAfterAKill()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root writes into read-only folders");
+        QTemporaryDir dir;
+        QTemporaryDir state;
+        const QString path = dir.filePath(QStringLiteral("a.c"));
+        put(path, "old text");
+        put(dir.filePath(QStringLiteral("b.c")), "other");
+        const QByteArray savedState = qgetenv("XDG_STATE_HOME");
+        qputenv("XDG_STATE_HOME", nat(state.path()));
+        QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+        const Child child = inChild([&](int) {
+            QtFileSystem fs;
+            fs.onSaveStep([](QtFileSystem::SaveStep now) {
+                if (now == QtFileSystem::SaveStep::FileHalfWritten)
+                    ::kill(::getpid(), SIGKILL);
+            });
+            fs.write(path, "new text, longer than the old");
+        });
+        const QStringList found = m_fs.leftoverBackups(path);
+        const QStringList forOther = m_fs.leftoverBackups(dir.filePath(QStringLiteral("b.c")));
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_STATE_HOME", savedState);
+        QVERIFY(WIFSIGNALED(child.status));
+        QCOMPARE(found.size(), 1);
+        QVERIFY2(found.first().startsWith(state.filePath(QStringLiteral("kvn/backups/"))), qPrintable(found.first()));
+        QVERIFY(found.first().endsWith(QStringLiteral("-a.c.kvn-backup")));
+        QCOMPARE(m_fs.read(found.first()), std::optional<QByteArray>("old text"));
+        QCOMPARE(lstatOf(found.first()).info.st_mode & 07777, mode_t(0600));
+        QVERIFY(forOther.isEmpty());
+    }
+
     // The temporary file of a save killed before its rename is removed by
     // the next save of the file; a temporary that a running save holds, or
     // that only looks like one, is not.
