@@ -213,6 +213,38 @@ private slots:
         }
     }
 
+    // A void main program is compiled from a copy whose #line names the
+    // user's file: any name builds, and the messages show it as it is.
+    void voidMainSourceOfAnyName_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("a line end") << QByteArray("two\nlines.c");
+        QTest::newRow("a line end in C++") << QByteArray("two\nlines.cpp");
+        QTest::newRow("a tab and a carriage return") << QByteArray("tab\there\r.c");
+        QTest::newRow("a control character before a digit") << QByteArray("one\x01" "7.c");
+        QTest::newRow("escape and delete") << QByteArray("esc\x1b del\x7f.cpp");
+        QTest::newRow("a double quote and a backslash") << QByteArray("say \"hi\" \\n.c");
+    }
+    void voidMainSourceOfAnyName()
+    {
+        QFETCH(QByteArray, name);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString source = QFile::decodeName(name);
+        QFile file(dir.filePath(source));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#include <stdio.h>\nvoid main() { int unused; puts(\"ran\"); }\n");
+        file.close();
+        const Result result = runProgram(kvncc, {QStringLiteral("-q"), QStringLiteral("-w"), QStringLiteral("-eprogram.exe"), source},
+                                         dir.path());
+        QVERIFY2(result.exitCode == 0, result.output.constData());
+        QVERIFY2(result.output.contains(name + ":2:"), result.output.constData());
+        QVERIFY2(result.output.contains("unused"), result.output.constData());
+        const Result ran = runProgram(dir.filePath(QStringLiteral("program.exe")), {}, dir.path());
+        QCOMPARE(ran.exitCode, 0);
+        QCOMPARE(ran.output, QByteArray("ran\n"));
+    }
+
     // The warning about a void main names the user's file and line, and no
     // line of what kvncc adds around the user's code, with either compiler.
     void voidMainWarningNamesOnlyTheUsersFile_data()

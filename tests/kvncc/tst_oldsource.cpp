@@ -1,3 +1,4 @@
+#include "kvncc/leadingblock.h"
 #include "kvncc/oldrules.h"
 #include "kvncc/oldsource.h"
 
@@ -55,6 +56,27 @@ private slots:
                                       << true;
         QTest::newRow("far as a word") << "int far = 3, nearest; far = 4;" << false << false << 0 << false << ""
                                        << false;
+        QTest::newRow("void main over three lines") << "void\nmain\n(\n)\n{ }" << false << true << 0 << false << ""
+                                                    << false;
+        QTest::newRow("voidmain and avoid main are other names") << "voidmain() {}\nint avoid main();" << false << false
+                                                                 << 0 << false << "" << false;
+        QTest::newRow("a tab before main without a type") << "\tmain ()\n{\n}\n" << true << false << 0 << true << ""
+                                                          << false;
+        QTest::newRow("main after a word is typed") << "static main() {}" << true << false << 0 << false << "" << false;
+        QTest::newRow("a spaced #define") << "  #  define\tmin(a, b) a\n#definemax 1\n# define maxi 2" << true << false
+                                          << 0 << false << "min" << false;
+        QTest::newRow("pointer declarations") << "unsigned long *left;\nchar **right[2];" << true << false << 0 << false
+                                              << "left right" << false;
+        QTest::newRow("a name used, not declared") << "int x = left;\nint y = f(right), z;" << true << false << 0 << false
+                                                   << "" << false;
+        QTest::newRow("a declaration's name on the next line") << "int\nleft;" << true << false << 0 << false << ""
+                                                               << false;
+        QTest::newRow("a name inside a longer one") << "int lefty, right_x;" << true << false << 0 << false << "" << false;
+        QTest::newRow("pointer word after the star") << "char * far p;" << false << false << 0 << false << "" << true;
+        QTest::newRow("pointer word and star on two lines") << "char near\n*p;" << false << false << 0 << false << ""
+                                                            << true;
+        QTest::newRow("pointer words inside longer words") << "int faraway *p; int *hugely;" << false << false << 0 << false
+                                                           << "" << false;
     }
 
     void findsWhatAnOldProgramNeeds()
@@ -113,6 +135,55 @@ private slots:
         const QByteArray said = compiler.readAll();
         QVERIFY2(said.contains("/home/u/my \"old\" prog.c:4:5: error:"), said.constData());
         QVERIFY2(!said.contains("main' must return"), said.constData());
+    }
+
+    // Which lines count as an include of a system header in the leading
+    // block that is precompiled.
+    void leadingBlockLines_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<bool>("counts");
+        QTest::newRow("plain") << "#include <stdio.h>" << true;
+        QTest::newRow("blanks and tabs everywhere") << " \t# \tinclude\t <sys/types.h> \t\r" << true;
+        QTest::newRow("no blank after include") << "#include<map>" << true;
+        QTest::newRow("a comment after it") << "#include <map> // the map" << true;
+        QTest::newRow("empty brackets") << "#include <>" << false;
+        QTest::newRow("an angle bracket inside") << "#include <a<b>" << false;
+        QTest::newRow("a second name") << "#include <a> <b>" << false;
+        QTest::newRow("code after it") << "#include <a> x" << false;
+        QTest::newRow("unclosed") << "#include <a" << false;
+        QTest::newRow("the program's own header") << "#include \"a.h\"" << false;
+        QTest::newRow("includes") << "#includes <a>" << false;
+    }
+    void leadingBlockLines()
+    {
+        QFETCH(QString, line);
+        QFETCH(bool, counts);
+        const std::string text = line.toStdString() + "\nint x;\n";
+        QCOMPARE(leadingBlock(text), counts ? line.toStdString() + "\n" : std::string());
+    }
+
+    // The name in the copy's #line is a C string: the compiler reads its
+    // escapes back into the name as it is.
+    void lineDirectiveEscapesTheName_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("plain") << QByteArray("/p/a.c") << QByteArray("#line 1 \"/p/a.c\"\n");
+        QTest::newRow("line end") << QByteArray("/p/a\nb.c") << QByteArray("#line 1 \"/p/a\\012b.c\"\n");
+        QTest::newRow("control character before a digit") << QByteArray("/p/\x01" "7.c")
+                                                           << QByteArray("#line 1 \"/p/\\0017.c\"\n");
+        QTest::newRow("delete") << QByteArray("/p/\x7f.c") << QByteArray("#line 1 \"/p/\\177.c\"\n");
+        QTest::newRow("quote and backslash") << QByteArray("/p/\"\\.c") << QByteArray("#line 1 \"/p/\\\"\\\\.c\"\n");
+        QTest::newRow("UTF-8 as it is") << QByteArray("/p/\xc3\xa9t\xc3\xa9.c") << QByteArray("#line 1 \"/p/\xc3\xa9t\xc3\xa9.c\"\n");
+    }
+    void lineDirectiveEscapesTheName()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, line);
+        const std::string text = "void main() {}\n";
+        const std::string copy = rewrittenSource(text, examineSource(text, true), name.toStdString(), true);
+        QVERIFY2(copy.starts_with(line.toStdString()), copy.c_str());
     }
 
     void readsTheMessagesThatCallForAMend()
