@@ -205,6 +205,26 @@ private slots:
                  (std::vector<OldRuleMend>{{K::ForScope, 4, 17, "i"}, {K::JumpPastInitialisation, 8, 7, {}}}));
     }
 
+    // Messages and sources with lines of a megabyte are read through, as
+    // short ones are.
+    void readsLinesOfAMegabyte()
+    {
+        const std::string name(std::size_t(1) << 20, 'n');
+        const std::string messages = "/p/a.cpp:4:17: error: '" + name + "' was not declared in this scope\n"
+                                     + "/p/a.cpp:8:7: note:" + std::string(std::size_t(1) << 20, ' ')
+                                     + "crosses initialization of 'int j'\n";
+        using K = OldRuleMend::Kind;
+        QVERIFY(oldRuleMends(messages, "/p/a.cpp", false)
+                == (std::vector<OldRuleMend>{{K::ForScope, 4, 17, name}, {K::JumpPastInitialisation, 8, 7, {}}}));
+
+        const std::string blanks(std::size_t(1) << 20, ' ');
+        const std::string text = "{\n for (int" + blanks + "i = 0; i < 3; i++) ;\n f(i);\n}";
+        std::vector<std::string> warnings;
+        const std::string mended = withOldRules(text, {{K::ForScope, 3, 4, "i"}}, "a.cpp", false, warnings);
+        QVERIFY(mended == "{\n int" + blanks + "i = 0; for (; i < 3; i++) ;\n f(i);\n}");
+        QCOMPARE(warnings.size(), std::size_t(1));
+    }
+
     void mendsKeepEveryLine_data()
     {
         QTest::addColumn<QString>("text");
