@@ -34,8 +34,8 @@ public:
     {
         sigset_t blocked;
         sigemptyset(&blocked);
-        for (const int signal : handledSignals)
-            sigaddset(&blocked, signal);
+        for (const int number : handledSignals)
+            sigaddset(&blocked, number);
         ::sigprocmask(SIG_BLOCK, &blocked, &m_before);
     }
     ~SignalsBlocked() { ::sigprocmask(SIG_SETMASK, &m_before, nullptr); }
@@ -96,7 +96,7 @@ bool removeTree(int parent, const char *name, int depth)
     return ::unlinkat(parent, name, AT_REMOVEDIR) == 0;
 }
 
-void removeCopiesAndEnd(int signal)
+void removeCopiesAndEnd(int number)
 {
     for (const char *folder : liveFolders) {
         if (folder[0] == '/')
@@ -104,8 +104,8 @@ void removeCopiesAndEnd(int signal)
     }
     // Ended by the signal itself, as the one who sent it expects: it is
     // delivered again once this handler returns.
-    ::signal(signal, SIG_DFL);
-    ::raise(signal);
+    ::signal(number, SIG_DFL);
+    ::raise(number);
 }
 
 void handleSignals()
@@ -117,14 +117,14 @@ void handleSignals()
     struct sigaction action {};
     action.sa_handler = removeCopiesAndEnd;
     sigemptyset(&action.sa_mask);
-    for (const int signal : handledSignals)
-        sigaddset(&action.sa_mask, signal);
-    for (const int signal : handledSignals) {
+    for (const int number : handledSignals)
+        sigaddset(&action.sa_mask, number);
+    for (const int number : handledSignals) {
         struct sigaction before {};
         // A kvncc started with a signal ignored (nohup) keeps ignoring it.
-        if (::sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
+        if (::sigaction(number, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
             continue;
-        ::sigaction(signal, &action, nullptr);
+        ::sigaction(number, &action, nullptr);
     }
 }
 
