@@ -1,5 +1,6 @@
 // kvncc on files it cannot use: each ends at once with a "kvncc: fatal:"
-// line and status 1, never with an abort or a wait.
+// line and status 1, never with an abort or a wait. And on sources with
+// lines of a megabyte, which it reads through like any other.
 #include "kvncc/commandline.h"
 
 #include <QDir>
