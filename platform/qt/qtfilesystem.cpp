@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cctype>
@@ -14,6 +15,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+
+#include <stdio.h> // renameat2
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -292,22 +295,81 @@ struct Backup
     QByteArray path;
     int fd = -1;
     int error = 0;
+    bool made = false; // a file was made, but its content could not be written
 };
 
-// Makes a new, empty backup file for target: 0600, exclusively, never
-// through a name that exists. A backup left by an earlier save keeps its
-// name; this one takes a fresh name beside it.
-Backup makeBackup(const QByteArray &folder, const QByteArray &name)
+// Gives the whole file at temporary the name wanted, or another name beside
+// it when that one is taken: never replacing a file that holds a name.
+bool publishWithoutReplacing(const QByteArray &temporary, const QByteArray &wanted, QByteArray &named)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        named = wanted;
+        if (attempt > 0) {
+            static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+            named += '-';
+            for (int i = 0; i < 6; ++i)
+                named += letters[QRandomGenerator::system()->bounded(int(sizeof letters - 1))];
+        }
+        if (::renameat2(AT_FDCWD, temporary.constData(), AT_FDCWD, named.constData(), RENAME_NOREPLACE) == 0)
+            return true;
+        if (errno == EINVAL || errno == ENOSYS) {
+            // A file system without the exclusive rename: a new link is
+            // exclusive too.
+            if (::link(temporary.constData(), named.constData()) == 0) {
+                ::unlink(temporary.constData());
+                return true;
+            }
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    errno = EEXIST;
+    return false;
+}
+
+// Makes the backup of target, holding content: 0600, exclusively, never
+// through a name that exists. It is written under a temporary name (locked,
+// as a save's temporary is, so that a later save clears it when a kill cut
+// it short) and takes the backup's name only once it is whole and on disk:
+// a backup found later is always a whole copy. A backup left by an earlier
+// save keeps its name; this one takes a fresh name beside it.
+Backup makeBackup(const QByteArray &folder, const QByteArray &name, const QByteArray &content,
+                  const std::function<void(QtFileSystem::SaveStep)> &step)
 {
     Backup backup;
     backup.path = folder + '/' + name + ".kvn-backup";
-    backup.fd = ::open(backup.path.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (backup.fd < 0 && errno == EEXIST) {
-        backup.path += "-XXXXXX";
-        backup.fd = ::mkostemp(backup.path.data(), O_CLOEXEC);
-    }
-    if (backup.fd < 0)
+    removeStaleTemporaries(folder + '/' + name);
+    QByteArray temporary = folder + '/' + name + ".kvn-XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
         backup.error = errno;
+        return backup;
+    }
+    backup.made = true;
+    ::flock(fd, LOCK_EX);
+    // Read back through its own descriptor: what it holds is what KVN
+    // wrote, whoever can rename files in its folder.
+    bool whole = overwrite(fd, content);
+    int error = errno;
+    if (whole && readFromStart(fd, content.size()) != content) {
+        whole = false;
+        error = EIO;
+    }
+    if (whole && step)
+        step(QtFileSystem::SaveStep::BackupWritten);
+    QByteArray named;
+    if (whole && !publishWithoutReplacing(temporary, backup.path, named)) {
+        whole = false;
+        error = errno;
+    }
+    if (!whole) {
+        ::unlink(temporary.constData());
+        ::close(fd);
+        backup.error = error;
+        return backup;
+    }
+    backup.path = named;
+    backup.fd = fd;
     return backup;
 }
 
@@ -339,29 +401,24 @@ FileSystem::WriteResult rewriteInPlace(const QByteArray &target, const QByteArra
         ::close(fd);
         return aboutTarget(error);
     }
-    Backup backup = makeBackup(folderOf(target), nameOf(target));
-    if (backup.fd < 0 && isFolderRefusal(backup.error)) {
+    Backup backup = makeBackup(folderOf(target), nameOf(target), *old, step);
+    if (backup.fd < 0 && !backup.made && isFolderRefusal(backup.error)) {
         if (const QByteArray elsewhere = backupFolderElsewhere(); !elsewhere.isEmpty())
-            backup = makeBackup(elsewhere, backupNameElsewhere(target));
+            backup = makeBackup(elsewhere, backupNameElsewhere(target), *old, step);
     }
     if (backup.fd < 0) {
         ::close(fd);
-        return {false, QStringLiteral("its backup copy %1 cannot be made: %2").arg(display(backup.path), reason(backup.error))};
+        return {false, QStringLiteral("its backup copy %1 cannot be %2: %3")
+                           .arg(display(backup.path), backup.made ? QStringLiteral("written") : QStringLiteral("made"),
+                                reason(backup.error))};
     }
-    const auto backupFailed = [&](int error) -> FileSystem::WriteResult {
+    if (!syncFolder(folderOf(backup.path))) {
+        const int error = errno;
         ::unlink(backup.path.constData());
         ::close(backup.fd);
         ::close(fd);
         return {false, QStringLiteral("its backup copy %1 cannot be written: %2").arg(display(backup.path), reason(error))};
-    };
-    // The backup is read back through its own descriptor: what it holds
-    // is what KVN wrote, whoever can rename files in its folder.
-    if (!overwrite(backup.fd, *old))
-        return backupFailed(errno);
-    if (readFromStart(backup.fd, old->size()) != old)
-        return backupFailed(EIO);
-    if (!syncFolder(folderOf(backup.path)))
-        return backupFailed(errno);
+    }
     if (step)
         step(QtFileSystem::SaveStep::BackupKept);
 

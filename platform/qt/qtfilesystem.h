@@ -32,6 +32,7 @@ public:
     // The moments of a save after which a crash leaves something behind.
     enum class SaveStep {
         TemporaryWritten, // a new file's content is on disk under its temporary name
+        BackupWritten,    // the backup's content is written, not yet under the backup's name
         BackupKept,       // the backup copy and its folder are on disk, the file not yet touched
         FileHalfWritten,  // an in-place rewrite has written part of the new content
         FileRewritten,    // the new content is on disk, the backup not yet removed

@@ -360,6 +360,8 @@ private slots:
     {
         QTest::addColumn<int>("step");
         QTest::addColumn<QByteArray>("fileAfter"); // empty: a part of the new content
+        QTest::newRow("backup written, not yet named")
+            << int(QtFileSystem::SaveStep::BackupWritten) << QByteArray("old text, long enough");
         QTest::newRow("backup kept") << int(QtFileSystem::SaveStep::BackupKept) << QByteArray("old text, long enough");
         QTest::newRow("half written") << int(QtFileSystem::SaveStep::FileHalfWritten) << QByteArray();
         QTest::newRow("rewritten") << int(QtFileSystem::SaveStep::FileRewritten) << QByteArray("new text");
@@ -390,14 +392,24 @@ private slots:
             QVERIFY2(now != "old text, long enough" && now != "new text", now.constData());
         else
             QCOMPARE(now, fileAfter);
+        // A backup cut short never takes the backup's name: one that is
+        // found is whole.
         const QString backup = path + QStringLiteral(".kvn-backup");
-        QCOMPARE(m_fs.leftoverBackups(path), QStringList{backup});
-        QCOMPARE(m_fs.read(backup), std::optional<QByteArray>("old text, long enough"));
+        const bool named = step != int(QtFileSystem::SaveStep::BackupWritten);
+        QCOMPARE(m_fs.leftoverBackups(path), named ? QStringList{backup} : QStringList{});
+        if (named)
+            QCOMPARE(m_fs.read(backup), std::optional<QByteArray>("old text, long enough"));
 
         QVERIFY(m_fs.write(path, "newer text").ok);
         QCOMPARE(m_fs.read(path), std::optional<QByteArray>("newer text"));
-        QCOMPARE(m_fs.read(backup), std::optional<QByteArray>("old text, long enough"));
-        QCOMPARE(m_fs.leftoverBackups(path), QStringList{backup});
+        QCOMPARE(m_fs.leftoverBackups(path), named ? QStringList{backup} : QStringList{});
+        if (named)
+            QCOMPARE(m_fs.read(backup), std::optional<QByteArray>("old text, long enough"));
+        // Nothing else of the killed save is left beside the file.
+        QStringList expected{QStringLiteral("a.c"), QStringLiteral("b.c")};
+        if (named)
+            expected.insert(1, QStringLiteral("a.c.kvn-backup"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
     }
 
     // The backup of a file in a read-only folder, kept in the user's own
