@@ -1,5 +1,6 @@
 #include "qtfilesystem.h"
 
+#include "folderentries.h"
 #include "writeall.h"
 
 #include <QCryptographicHash>
@@ -18,7 +19,6 @@
 
 #include <stdio.h> // renameat2
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -171,30 +171,13 @@ bool isBackupOf(const QByteArray &entry, const QByteArray &name)
     return entry == backup || (entry.size() == backup.size() + 7 && entry.startsWith(backup + '-'));
 }
 
-template<typename Match>
-QList<QByteArray> entriesOf(const QByteArray &folder, Match match)
-{
-    QList<QByteArray> found;
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
-        return found;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (match(name))
-            found.append(name);
-    }
-    ::closedir(dir);
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
 // Temporary files of saves of target that a crash left: each is locked by
 // the save writing it, so one that can be locked belongs to no running save.
 void removeStaleTemporaries(const QByteArray &target)
 {
     const QByteArray folder = folderOf(target);
     const QByteArray name = nameOf(target);
-    const QList<QByteArray> stale = entriesOf(folder, [&name](const QByteArray &entry) { return isTemporaryOf(entry, name); });
+    const QList<QByteArray> stale = folderEntries(folder, [&name](const QByteArray &entry) { return isTemporaryOf(entry, name); });
     for (const QByteArray &entry : stale) {
         const QByteArray path = folder + '/' + entry;
         const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -603,7 +586,7 @@ QStringList QtFileSystem::leftoverBackups(const QString &path) const
     QStringList found;
     const QByteArray folder = folderOf(*target);
     const QByteArray name = nameOf(*target);
-    for (const QByteArray &entry : entriesOf(folder, [&name](const QByteArray &e) { return isBackupOf(e, name); }))
+    for (const QByteArray &entry : folderEntries(folder, [&name](const QByteArray &e) { return isBackupOf(e, name); }))
         found.append(display(folder + '/' + entry));
     // Only looked into, not made, when it is not there.
     QByteArray state = qgetenv("XDG_STATE_HOME");
@@ -612,7 +595,7 @@ QStringList QtFileSystem::leftoverBackups(const QString &path) const
     const QByteArray elsewhere = state + "/kvn/backups";
     const QByteArray elsewhereName = backupNameElsewhere(*target);
     for (const QByteArray &entry :
-         entriesOf(elsewhere, [&elsewhereName](const QByteArray &e) { return isBackupOf(e, elsewhereName); })) {
+         folderEntries(elsewhere, [&elsewhereName](const QByteArray &e) { return isBackupOf(e, elsewhereName); })) {
         found.append(display(elsewhere + '/' + entry));
     }
     return found;

@@ -1,5 +1,7 @@
 #include "scratchfolder.h"
 
+#include "folderentries.h"
+
 #include <QFile>
 #include <QList>
 
@@ -19,21 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-QList<QByteArray> entriesOf(const QByteArray &folder, bool (*match)(const QByteArray &))
-{
-    QList<QByteArray> found;
-    DIR *dir = ::opendir(folder.constData());
-    if (!dir)
-        return found;
-    while (const dirent *entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        if (match(name))
-            found.append(name);
-    }
-    ::closedir(dir);
-    return found;
-}
 
 bool stillNamed(const QByteArray &name, int fd)
 {
@@ -185,7 +172,7 @@ bool isScratchName(const QByteArray &entry)
 // copy holds the lock on its folder for as long as it runs.
 void removeStaleScratchFolders(const QByteArray &base)
 {
-    const QList<QByteArray> names = entriesOf(base, isScratchName);
+    const QList<QByteArray> names = folderEntries(base, isScratchName);
     for (const QByteArray &name : names) {
         const QByteArray path = base + '/' + name;
         struct stat info {};

@@ -1,7 +1,7 @@
 // kvncc's cache of precompiled leading blocks: a compile through the cache
 // says and builds exactly what one without it does.
 #include "kvncc/leadingblock.h"
-#include "settledfiles.h"
+#include "kvnccruns.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -13,54 +13,6 @@
 
 namespace {
 
-const QString kvnccProgram = QStringLiteral(KVNCC_PATH);
-
-struct Run
-{
-    int status = -1;
-    QByteArray output;
-};
-
-// kvncc in folder with the cache under cacheHome; cache "none" compiles
-// without it.
-Run compile(const QString &folder, const QString &cacheHome, const QStringList &args, bool withCache = true,
-            const QString &compiler = {})
-{
-    waitUntilSettled(folder);
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome);
-    environment.insert(QStringLiteral("KVNCC_CACHE_NOW"), QStringLiteral("1"));
-    if (!withCache)
-        environment.insert(QStringLiteral("KVNCC_NO_CACHE"), QStringLiteral("1"));
-    if (!compiler.isEmpty())
-        environment.insert(QStringLiteral("KVNCC_COMPILER"), compiler);
-    process.setProcessEnvironment(environment);
-    process.start(kvnccProgram, QStringList{QStringLiteral("-q")} + args);
-    if (!process.waitForFinished(120000))
-        return {};
-    return {process.exitCode(), process.readAll()};
-}
-
-QByteArray runProgram(const QString &path)
-{
-    QProcess process;
-    process.start(path, {});
-    process.waitForFinished(20000);
-    return process.readAllStandardOutput();
-}
-
-void write(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-// The finished entries of the cache: their precompiled files.
 QStringList entries(const QString &cacheHome, const QString &name = QStringLiteral("block.h.gch"))
 {
     QStringList found;
@@ -162,12 +114,12 @@ private slots:
         write(dir.filePath(QStringLiteral("inc/extra.h")), "#ifndef EXTRA_H\n#define EXTRA_H\n#define EXTRA 40\n#endif\n");
         const QString cacheHome = dir.filePath(QStringLiteral("cache"));
         const QStringList args = switches + QStringList{QStringLiteral("-eprog.exe"), dir.filePath(name)};
-        const Run plain = compile(dir.path(), cacheHome, args, false, compiler);
+        const Run plain = compile(dir.path(), cacheHome, args, false, compilerVariable(compiler));
         const QByteArray plainProgram = plain.status == 0 ? runProgram(dir.filePath(QStringLiteral("prog.exe"))) : QByteArray();
         QVERIFY(entries(cacheHome).isEmpty());
         for (const char *round : {"cold", "warm"}) {
             QFile::remove(dir.filePath(QStringLiteral("prog.exe")));
-            const Run run = compile(dir.path(), cacheHome, args, true, compiler);
+            const Run run = compile(dir.path(), cacheHome, args, true, compilerVariable(compiler));
             QCOMPARE(run.status, plain.status);
             QVERIFY2(run.output == plain.output, qPrintable(QString::fromUtf8(round) + QStringLiteral(":\n")
                                                             + QString::fromUtf8(run.output) + QStringLiteral("\nwithout:\n")

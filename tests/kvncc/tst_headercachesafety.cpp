@@ -4,7 +4,7 @@
 // built through it are those built without it, and hits and misses are
 // counted, not timed.
 #include "kvncc/headercache.h"
-#include "settledfiles.h"
+#include "kvnccruns.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -23,54 +23,6 @@ using kvncc::HeaderCache;
 using Lookup = HeaderCache::Lookup;
 
 namespace {
-
-const QString kvnccProgram = QStringLiteral(KVNCC_PATH);
-
-struct Run
-{
-    int status = -1;
-    QByteArray output;
-};
-
-// kvncc -q in folder, the cache under cacheHome and built at once.
-Run compile(const QString &folder, const QString &cacheHome, const QStringList &args, bool withCache = true,
-            const QStringList &variables = {})
-{
-    waitUntilSettled(folder);
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome);
-    environment.insert(QStringLiteral("KVNCC_CACHE_NOW"), QStringLiteral("1"));
-    for (const char *name : {"CPATH", "C_INCLUDE_PATH", "CPLUS_INCLUDE_PATH", "KVNCC_NO_CACHE", "KVNCC_COMPILER"})
-        environment.remove(QString::fromUtf8(name));
-    if (!withCache)
-        environment.insert(QStringLiteral("KVNCC_NO_CACHE"), QStringLiteral("1"));
-    for (const QString &variable : variables)
-        environment.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
-    process.setProcessEnvironment(environment);
-    process.start(kvnccProgram, QStringList{QStringLiteral("-q")} + args);
-    if (!process.waitForFinished(60000))
-        return {};
-    return {process.exitCode(), process.readAll()};
-}
-
-QByteArray runProgram(const QString &path)
-{
-    QProcess process;
-    process.start(path, {});
-    process.waitForFinished(20000);
-    return process.readAllStandardOutput();
-}
-
-void write(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 QByteArray guarded(const QByteArray &body)
 {
