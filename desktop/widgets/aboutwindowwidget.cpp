@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -127,6 +128,15 @@ void AboutWindowWidget::connectTo(AboutWindow &about, std::function<void()> clos
     onClick("cmd_Help", [&about] { about.cmd_Help_Click(); });
     onClick("cmdDownload", [&about] { about.cmdDownload_Click(); });
     m_closed = std::move(closed);
+}
+
+void AboutWindowWidget::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void AboutWindowWidget::closeEvent(QCloseEvent *event)

@@ -39,6 +39,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Escape closes the window, as it closes a dialog.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     QHash<QString, QWidget *> m_widgets;

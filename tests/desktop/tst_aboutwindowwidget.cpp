@@ -94,11 +94,27 @@ private slots:
                                             QStringLiteral("file:///usr/share/kvn/web/index.html")}));
     }
 
+    // Closed by the window manager, or by Escape, which the help text (the
+    // widget with the focus) does not take.
+    void closingTheWindowDiscardsIt_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("close") << false;
+        QTest::newRow("Escape in the help text") << true;
+    }
+
     void closingTheWindowDiscardsIt()
     {
+        QFETCH(bool, escape);
         m_help->mnuAbout_Click();
         QPointer<QWidget> window = aboutWindows().first();
-        window->close();
+        if (escape) {
+            auto *text = window->findChild<QPlainTextEdit *>(QStringLiteral("Text1"));
+            QVERIFY(text);
+            QTest::keyClick(text, Qt::Key_Escape);
+        } else {
+            window->close();
+        }
         QVERIFY(!m_help->about());
         deleteLaterNow();
         QVERIFY(window.isNull());
