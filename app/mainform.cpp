@@ -24,7 +24,7 @@ MainForm::MainForm(MainServices services, MainControls controls)
     , document(state, editorControls(controls), TextBoxEx,
                {services.files, services.messages, services.dialogs, locations}, controls.mnuFileSaved)
     , settingsFile(services.files, services.messages)
-    , runWindow(controls.run, {services.files, services.messages, services.dialogs, services.clipboard, services.process})
+    , runWindow(controls.run, {services.files, services.runMessages, services.dialogs, services.clipboard, services.process})
     , postCompile(controls.Timer1, controls.mnuDelete, runWindow, {services.messages, services.files, services.terminal})
     , compileRequest({document, compile, controls.List1, controls.window, runWindow, services.messages})
     , compilerMessages({runWindow, document, controls.Text1, caretStatus, controls.window, services.messages,

@@ -53,6 +53,7 @@ struct MainServices
     Folders &folders;
     UrlOpener &urls;
     DesktopPlaces places; // this program's file, its data and the user's desktop folders
+    Messages &runMessages; // the run window's boxes, shown over that window
 };
 
 // The controls of the main window that its logic reads and writes.

@@ -193,6 +193,8 @@ void RunWindow::runEnded(const Process::Result &result)
     if (!failure.isEmpty())
         m_verdict += QLatin1Char(' ') + failure;
     m_controls.lblVerdict.setCaption(m_verdict);
+    // The verdict is read there: over a maximised editor too.
+    m_controls.window.showWindow();
     if (!ok) {
         m_services.messages.show(QStringLiteral("Compilation unsuccessful..."), QStringLiteral("Compilation unsuccessful..."),
                                  Buttons::Ok, Icon::Information);

@@ -66,6 +66,9 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
         QCoreApplication::quit();
     });
     m_runWindow = std::make_unique<RunWindowWidget>();
+    // A box about the compile stands over the run window, so that showing it
+    // brings that window, not the editor, to the front.
+    m_runMessages.setParent(m_runWindow.get());
 
     m_text1 = std::make_unique<ScintillaTextBox>(m_editor);
     m_lblFilename = std::make_unique<QtLabel>(widget<QLabel>("lblFilename"));
@@ -90,7 +93,8 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
                           *m_List1, *m_mnuFileSaved, *m_mnuDelete, m_timer1, m_runWindow->controls()};
     m_form = std::make_unique<MainForm>(
         MainServices{m_messages, m_files, m_clipboard, m_dialogs, m_process, m_terminal, m_printer,
-                     defaultCompilerPath(), m_registry, m_folders, m_urls, desktopPlaces()}, controls);
+                     defaultCompilerPath(), m_registry, m_folders, m_urls, desktopPlaces(), m_runMessages},
+        controls);
     m_runWindow->connectTo(m_form->runWindow);
     m_form->help.makeViewsWith(&AboutWindowWidget::make);
     m_recovery = std::make_unique<Recovery>(

@@ -97,6 +97,7 @@ private:
     std::unique_ptr<RunWindowWidget> m_runWindow;
 
     QtMessages m_messages;
+    QtMessages m_runMessages;
     QtFileSystem m_files;
     QtClipboard m_clipboard;
     QtFileDialogs m_dialogs;

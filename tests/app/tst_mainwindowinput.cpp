@@ -30,6 +30,7 @@ class DialogAnswerer : public QObject
 {
 public:
     QStringList seen;                 // window titles, in order
+    QStringList over;                 // the object name of the window each stood over
     QStringList promptAnswers;        // typed into input prompts, in turn
     QMessageBox::StandardButton boxAnswer = QMessageBox::Cancel;
     std::function<void(QFileDialog *)> onFileDialog = [](QFileDialog *d) { d->reject(); };
@@ -47,6 +48,7 @@ private:
         if (!modal || !modal->isVisible())
             return;
         seen.append(modal->windowTitle());
+        over.append(modal->parentWidget() ? modal->parentWidget()->window()->objectName() : QString());
         if (auto *prompt = qobject_cast<QInputDialog *>(modal)) {
             prompt->setTextValue(promptAnswers.isEmpty() ? QString() : promptAnswers.takeFirst());
             prompt->accept();
@@ -161,6 +163,27 @@ private:
     }
 
 private slots:
+    // A compile from a maximised editor: its verdict stands over the run
+    // window, which comes forward at the end, so the output is in front.
+    void theVerdictOfACompileStandsOverTheRunWindow()
+    {
+        const QString source = writeFile(QStringLiteral("fails.cpp"), "int main() { return x; }\n");
+        writeFile(QStringLiteral("fails.txt"), "fails.cpp:1:21: error: 'x' was not declared in this scope\n");
+        const QString compiler = writeFile(QStringLiteral("fails.sh"), "#!/bin/sh\n/bin/cat fails.txt\nexit 1\n");
+        QFile::setPermissions(compiler, QFile::permissions(compiler) | QFileDevice::ExeUser);
+        openGiven(source);
+        form().compile.CompilerPath = compiler;
+        key(Qt::Key_E, Qt::ControlModifier);
+        QTRY_VERIFY(m_window->isMaximized());
+        DialogAnswerer answerer;
+        answerer.boxAnswer = QMessageBox::Ok;
+        key(Qt::Key_F9, Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(answerer.seen.contains(QStringLiteral("Compilation unsuccessful...")), 15000);
+        const qsizetype verdict = answerer.seen.indexOf(QStringLiteral("Compilation unsuccessful..."));
+        QCOMPARE(answerer.over.at(verdict), QStringLiteral("frmRun"));
+        QVERIFY(m_window->runWindow().isVisible());
+    }
+
     void initTestCase()
     {
         QVERIFY(m_workDir.isValid());

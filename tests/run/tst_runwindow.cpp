@@ -114,6 +114,8 @@ private slots:
         QCOMPARE(f.Text1.text(), QStringLiteral("Command passed:\r\n%1\r\n\r\n%2").arg(f.run.string1, QString::fromUtf8(output)));
         QCOMPARE(f.messages.titles(), ok ? QStringList() : QStringList{QStringLiteral("Compilation unsuccessful...")});
         QCOMPARE(f.runsEnded, 1);
+        // Brought to the front when the run starts and again for its verdict.
+        QCOMPARE(f.window.showCount, 2);
     }
 
     void messageLinesAreSetApartInTheOutput()
