@@ -22,6 +22,14 @@ enum class Language {
 // The optimisation level last chosen with -O1, -O2 or -Od.
 enum class Optimisation { Unset, None, Size, Speed };
 
+// Which of the compiler's warnings are shown. The old compilers showed
+// their usual set unless told otherwise.
+enum class Warnings {
+    Common, // the default: the usual ones (-Wall)
+    Extra,  // -w: the extra ones as well (-Wall -Wextra)
+    Off,    // -w-: none (-w)
+};
+
 struct MacroSwitch
 {
     bool define = true; // -D when true, -U when false
@@ -52,8 +60,7 @@ struct BuildOptions
     std::optional<bool> scheduling;       // -OS / -O-S
     bool debugInfo = false;               // -v
     bool lineNumbers = false;             // -y
-    bool warningsOn = false;              // -w
-    bool warningsOff = false;             // -w-
+    Warnings warnings = Warnings::Common; // -w, -w-; the last one given wins
     bool warningsAsErrors = false;        // -w!
     std::optional<bool> unsignedChar;     // -K / -K-
     bool stackCheck = false;              // -N

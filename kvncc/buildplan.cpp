@@ -184,10 +184,14 @@ private:
             f.emplace_back("-g");
         else if (m_options.lineNumbers)
             f.emplace_back("-g1");
-        if (m_options.warningsOn)
+        switch (m_options.warnings) {
+        case Warnings::Common: f.emplace_back("-Wall"); break;
+        case Warnings::Extra:
             f.emplace_back("-Wall");
-        if (m_options.warningsOff)
-            f.emplace_back("-w");
+            f.emplace_back("-Wextra");
+            break;
+        case Warnings::Off: f.emplace_back("-w"); break;
+        }
         if (m_options.warningsAsErrors)
             f.emplace_back("-Werror");
         if (m_options.unsignedChar)

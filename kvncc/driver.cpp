@@ -5,6 +5,7 @@
 #include "kvncc/diagnosticfilter.h"
 #include "kvncc/headercache.h"
 #include "kvncc/oldrules.h"
+#include "kvncc/oldsource.h"
 #include "kvncc/process.h"
 #include "kvncc/sourcecopies.h"
 #include "kvncc/toolchain.h"
@@ -42,7 +43,7 @@ constexpr const char *usage =
     "  -IDIRS   include folders (a;b)      -LDIRS library folders (a;b)\n"
     "  -Dname[=value]  define a macro      -Uname undefine it\n"
     "  -O1 small code  -O2 fast code  -Od no optimising   -v debug information (.tds)\n"
-    "  -w warnings on  -w- off  -w! warnings fail the build   -q no banner\n"
+    "  -w extra warnings  -w- no warnings  -w! warnings fail the build  -q no banner\n"
     "Sources ending in .c are C, all others C++ (-P: all C++). Objects are named\n"
     "after their source with .obj. Switches kvncc does not know go to the compiler.\n"
     "The compiler is g++ unless KVNCC_COMPILER or kvncc.conf (beside kvncc, or\n"
@@ -206,6 +207,15 @@ public:
     // kvncc itself met goes to problem, with a failed result.
     ProcessResult run(std::string &output, std::string &problem)
     {
+        const ProcessResult result = compileAndMend(output, problem);
+        if (m_step.traits.voidMain && m_cpp)
+            output = withUsersMainName(output);
+        return result;
+    }
+
+private:
+    ProcessResult compileAndMend(std::string &output, std::string &problem)
+    {
         std::string text;
         if (!readFile(m_step.input, text)) {
             if (m_step.fromCopy) {
@@ -255,7 +265,6 @@ public:
         return result;
     }
 
-private:
     // Whether every error message of later is one of earlier.
     static bool errorsWithin(const std::string &later, const std::string &earlier)
     {

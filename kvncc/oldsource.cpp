@@ -436,4 +436,17 @@ std::string rewrittenSource(const std::string &text, const SourceTraits &traits,
     return result;
 }
 
+std::string withUsersMainName(const std::string &output)
+{
+    // GCC quotes with ' or, in a UTF-8 locale, with U+2018.
+    std::string result = output;
+    for (const std::string quote : {"'", "\xe2\x80\x98"}) {
+        const std::string renamed = quote + "void " + renamedMain + "(";
+        const std::string written = quote + "void main(";
+        for (std::size_t at = result.find(renamed); at != std::string::npos; at = result.find(renamed, at + written.size()))
+            result.replace(at, renamed.size(), written);
+    }
+    return result;
+}
+
 } // namespace kvncc

@@ -45,4 +45,9 @@ SourceTraits examineSource(const std::string &text, bool cpp);
 std::string rewrittenSource(const std::string &text, const SourceTraits &traits, const std::string &shownPath,
                             bool cpp);
 
+// The compiler's output on a C++ copy with the user's void main renamed:
+// where it quotes that function ("In function 'void void_main()'"), it
+// names it main, as the user wrote it.
+std::string withUsersMainName(const std::string &output);
+
 } // namespace kvncc

@@ -85,12 +85,19 @@ private slots:
         QTest::newRow("no switches") << QStringList{}
                                      << QStringList{"-x", "c++", "-c", "-idirafter", "/kvn/include", "-isystem",
                                                     "/kvn/include/wrap", "-fpermissive", "-fno-diagnostics-show-caret"}
-                                     << QStringList{"-O0", "-Os", "-O1", "-O2", "-g", "-Wall", "-w"};
+                                     << QStringList{"-O0", "-Os", "-O1", "-O2", "-g", "-w"};
         QTest::newRow("-O1 is smallest") << QStringList{"-O1"} << QStringList{"-Os"} << QStringList{"-O1"};
         QTest::newRow("-Oc alone is O1") << QStringList{"-Oc"} << QStringList{"-O1"} << QStringList{};
         QTest::newRow("-Oc under -O2") << QStringList{"-Oc", "-O2"} << QStringList{"-O2"} << QStringList{"-O1"};
         QTest::newRow("-v outranks -y") << QStringList{"-y", "-v"} << QStringList{"-g"} << QStringList{"-g1"};
-        QTest::newRow("-w- after -w") << QStringList{"-w", "-w-"} << QStringList{"-w"} << QStringList{"-Wall"};
+        // The usual warnings are on unless -w- turns them off; -w adds the extra ones.
+        QTest::newRow("warnings by default") << QStringList{} << QStringList{"-Wall"} << QStringList{"-Wextra", "-w", "-Werror"};
+        QTest::newRow("-w adds the extra ones") << QStringList{"-w"} << QStringList{"-Wall", "-Wextra"} << QStringList{"-w"};
+        QTest::newRow("-w- turns them off") << QStringList{"-w-"} << QStringList{"-w"} << QStringList{"-Wall", "-Wextra"};
+        QTest::newRow("-w- after -w") << QStringList{"-w", "-w-"} << QStringList{"-w"} << QStringList{"-Wall", "-Wextra"};
+        QTest::newRow("-w after -w-") << QStringList{"-w-", "-w"} << QStringList{"-Wall", "-Wextra"} << QStringList{"-w"};
+        QTest::newRow("-w! keeps the usual ones") << QStringList{"-w!"} << QStringList{"-Wall", "-Werror"}
+                                                  << QStringList{"-Wextra", "-w"};
         QTest::newRow("-vGd -vGt") << QStringList{"-vGd", "-vGt"} << QStringList{"-fsanitize=address,null"} << QStringList{};
         QTest::newRow("-T assembler") << QStringList{"-Tal=x.lst"} << QStringList{"-Xassembler", "-al=x.lst"} << QStringList{};
         QTest::newRow("-I list and macros") << QStringList{"-I/a;/b c", "-DX=1", "-UY"}
@@ -115,6 +122,19 @@ private slots:
             QVERIFY2(argv.contains(flag), qPrintable(flag + " missing from " + argv.join(' ')));
         for (const QString &flag : absent)
             QVERIFY2(!argv.contains(flag), qPrintable(flag + " in " + argv.join(' ')));
+    }
+
+    // A warning switch of the compiler's own, such as -Wno-unused-variable,
+    // comes after kvncc's -Wall, so it has the last word.
+    void compilersOwnWarningSwitchesComeLast()
+    {
+        const BuildPlan p = plan({"-w", "-Wno-unused-variable", "/src/a.cpp"});
+        QVERIFY(p.failure.empty());
+        const Words &argv = p.steps.at(0).argv;
+        const auto at = [&argv](const char *flag) { return std::find(argv.begin(), argv.end(), flag) - argv.begin(); };
+        QVERIFY(at("-Wall") < at("-Wextra"));
+        QVERIFY(at("-Wextra") < at("-Wno-unused-variable"));
+        QVERIFY(at("-Wno-unused-variable") < std::ptrdiff_t(argv.size()));
     }
 
     void defaultBuildLeavesObjectBesideSourceAndExecutableAtE()

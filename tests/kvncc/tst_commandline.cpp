@@ -148,7 +148,7 @@ private slots:
         const BuildOptions &o = result.options;
         QCOMPARE(o.executable, "/b.exe");
         QCOMPARE(o.optimisation, Optimisation::None);
-        QVERIFY(o.warningsOff && !o.warningsOn);
+        QCOMPARE(o.warnings, Warnings::Off);
         QCOMPARE(o.language, Language::ByExtension);
         QCOMPARE(o.unsignedChar, std::optional<bool>(false));
         QCOMPARE(o.assemblerOptions, (Words{"-y"}));
@@ -216,7 +216,7 @@ private slots:
         QVERIFY(result.failure.empty());
         QCOMPARE(result.options.includeFolders, (Words{"/inc with space"}));
         QCOMPARE(result.options.macros, (std::vector<MacroSwitch>{{true, "FROM_CFG"}}));
-        QVERIFY(result.options.warningsOn);
+        QCOMPARE(result.options.warnings, Warnings::Extra);
         QCOMPARE(result.options.sources, (Words{"/src/my file.cpp"}));
         QCOMPARE(result.options.executable, "/o.exe");
     }

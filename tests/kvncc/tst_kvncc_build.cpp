@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -210,6 +211,137 @@ private slots:
             const Result ran = runProgram(dir.filePath(program), {}, dir.path());
             QCOMPARE(ran.exitCode, 0);
             QVERIFY2(ran.output.contains(programSays), ran.output.constData());
+        }
+    }
+
+    // Which of the real compiler's warnings a build shows, and whether they
+    // fail it: the usual ones by default, -w adds the extra ones, -w- shows
+    // none, and -w! makes those shown fail the build. average.cpp has an
+    // unused variable (a -Wall warning) and an unused parameter (-Wextra).
+    void warnings_data()
+    {
+        QTest::addColumn<QString>("compiler");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArrayList>("shown");
+        QTest::addColumn<QByteArrayList>("notShown");
+        const QByteArray unusedVariable = "average.cpp:12:9: warning: unused variable";
+        const QByteArray unusedParameter = "average.cpp:5:54: warning: unused parameter";
+        for (const QString &compiler : {QString(), QStringLiteral("clang")}) {
+            const QString in = compiler.isEmpty() ? QStringLiteral(", g++") : QStringLiteral(", clang");
+            const auto row = [&in](const char *name) -> QTestData & { return QTest::newRow(qPrintable(QLatin1String(name) + in)); };
+            row("no switch: the usual warnings") << compiler << QStringList{} << 0
+                                                 << QByteArrayList{unusedVariable, "[-Wunused-variable]"}
+                                                 << QByteArrayList{"unused parameter", "error"};
+            row("-w: the extra ones too") << compiler << QStringList{"-w"} << 0
+                                          << QByteArrayList{unusedVariable, unusedParameter, "[-Wunused-parameter]"}
+                                          << QByteArrayList{"error"};
+            row("-w-: none") << compiler << QStringList{"-w-"} << 0 << QByteArrayList{}
+                             << QByteArrayList{"warning", "unused", "error"};
+            row("-w- after -w") << compiler << QStringList{"-w", "-w-"} << 0 << QByteArrayList{}
+                                << QByteArrayList{"warning", "unused"};
+            row("-w after -w-") << compiler << QStringList{"-w-", "-w"} << 0
+                                << QByteArrayList{unusedVariable, unusedParameter} << QByteArrayList{};
+            row("-w!: the usual ones fail the build")
+                << compiler << QStringList{"-w!"} << 1
+                << QByteArrayList{"average.cpp:12:9: error: unused variable", "-Werror"}
+                << QByteArrayList{"unused parameter"};
+            row("-w -w!: the extra ones fail it too")
+                << compiler << QStringList{"-w", "-w!"} << 1
+                << QByteArrayList{"average.cpp:12:9: error: unused variable", "average.cpp:5:54: error: unused parameter"}
+                << QByteArrayList{};
+            row("-w- -w!: nothing shown, nothing fails") << compiler << QStringList{"-w-", "-w!"} << 0 << QByteArrayList{}
+                                                         << QByteArrayList{"warning", "error"};
+        }
+    }
+    void warnings()
+    {
+        QFETCH(QString, compiler);
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QByteArrayList, shown);
+        QFETCH(QByteArrayList, notShown);
+        if (!compiler.isEmpty() && QStandardPaths::findExecutable(compiler).isEmpty())
+            QSKIP("the compiler is not installed");
+        QTemporaryDir dir;
+        QVERIFY(copyFixture(QStringLiteral("average.cpp"), dir.path()));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("KVNCC_COMPILER"));
+        if (!compiler.isEmpty())
+            environment.insert(QStringLiteral("KVNCC_COMPILER"), compiler);
+        const Result result = runProgram(kvncc, QStringList{QStringLiteral("-q")} + args + QStringList{QStringLiteral("average.cpp")},
+                                         dir.path(), environment);
+        QVERIFY2(result.exitCode == status, result.output.constData());
+        // KVN reads a build with warnings as clean, and one that -w! failed as failed.
+        QVERIFY2(holdsFailureWord(result.output) == (status != 0), result.output.constData());
+        for (const QByteArray &text : shown)
+            QVERIFY2(result.output.contains(text), qPrintable(QString::fromUtf8(text + " not in:\n" + result.output)));
+        for (const QByteArray &text : notShown)
+            QVERIFY2(!result.output.contains(text), qPrintable(QString::fromUtf8(text + " in:\n" + result.output)));
+        QCOMPARE(QFile::exists(dir.filePath(QStringLiteral("average.exe"))), status == 0);
+        if (status == 0)
+            QCOMPARE(runProgram(dir.filePath(QStringLiteral("average.exe")), {}, dir.path()).output, QByteArray("average 5\n"));
+    }
+
+    // With warnings on, each warning and note on an old program names the
+    // user's file and one of its own lines: never kvncc's copy of it, a
+    // line kvncc added to that copy, or kvncc's compatibility headers; a
+    // renamed void main is named as written.
+    void warningsNameOnlyTheUsersLines_data()
+    {
+        QTest::addColumn<QString>("compiler");
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("alsoCopied");
+        const QStringList sources{"old_style_warnings.cpp", "old_style_warnings.c", "void_main.cpp", "void_main_args.c",
+                                  "untyped_main.cpp", "old_rules.cpp", "features.cpp", "old/old_streams.cpp",
+                                  "old/conio_screen.c", "old/strings.c", "old/no_header.c", "old/gets.cpp"};
+        for (const QString &compiler : {QStringLiteral("gcc"), QStringLiteral("clang")}) {
+            for (const QString &source : sources) {
+                for (const QString &warnings : {QString(), QStringLiteral("-w")}) {
+                    QTest::addRow("%s, %s%s", qPrintable(source), qPrintable(compiler),
+                                  warnings.isEmpty() ? "" : ", -w")
+                        << compiler << source << (warnings.isEmpty() ? QStringList{} : QStringList{warnings})
+                        << QStringList{"old_answer.h"};
+                }
+            }
+        }
+    }
+    void warningsNameOnlyTheUsersLines()
+    {
+        QFETCH(QString, compiler);
+        QFETCH(QString, source);
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, alsoCopied);
+        if (QStandardPaths::findExecutable(compiler).isEmpty())
+            QSKIP("the compiler is not installed");
+        QTemporaryDir dir;
+        const QString name = QFileInfo(source).fileName();
+        QVERIFY(QFile::copy(fixtures + u'/' + source, dir.filePath(name)));
+        for (const QString &other : alsoCopied)
+            QVERIFY(copyFixture(other, dir.path()));
+        const QByteArray text = fileBytes(dir.filePath(name));
+        const int lines = int(text.count('\n'));
+        const QString copies = dir.filePath(QStringLiteral("tmp"));
+        QVERIFY(QDir().mkpath(copies));
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("KVNCC_COMPILER"), compiler);
+        environment.insert(QStringLiteral("TMPDIR"), copies);
+        environment.insert(QStringLiteral("KVNCC_NO_CACHE"), QStringLiteral("1"));
+        const Result result = runProgram(kvncc, QStringList{QStringLiteral("-q")} + args + QStringList{name}, dir.path(),
+                                         environment);
+        QVERIFY2(result.exitCode == 0, result.output.constData());
+        QVERIFY2(!result.output.contains(copies.toUtf8()), result.output.constData());
+        QVERIFY2(!result.output.contains("kvn/include"), result.output.constData());
+        QVERIFY2(!result.output.contains("void void_main"), result.output.constData());
+        const QByteArray prefix = name.toUtf8() + ':';
+        for (const QByteArray &line : result.output.split('\n')) {
+            if (!line.contains(": warning: ") && !line.contains(": note: ") && !line.contains(": error: "))
+                continue;
+            QVERIFY2(line.startsWith(prefix), line.constData());
+            bool isNumber = false;
+            const int at = line.mid(prefix.size()).split(':').value(0).toInt(&isNumber);
+            QVERIFY2(isNumber && at >= 1 && at <= lines, line.constData());
         }
     }
 

@@ -267,6 +267,31 @@ private slots:
         for (const std::string &w : warnings)
             QVERIFY(w.find("error") == std::string::npos && w.find(": warning: ") != std::string::npos);
     }
+
+    // Output on a C++ copy names the user's void main as written, in either
+    // of GCC's quotes; other names that merely contain it stay.
+    void namesTheUsersMainAsWritten_data()
+    {
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<QByteArray>("shown");
+        QTest::newRow("function context, plain quotes")
+            << QByteArray("a.cpp: In function 'void void_main()':\na.cpp:3:9: warning: unused variable 'x'\n")
+            << QByteArray("a.cpp: In function 'void main()':\na.cpp:3:9: warning: unused variable 'x'\n");
+        QTest::newRow("function context, typographic quotes, with arguments")
+            << QByteArray("a.cpp: In function \xe2\x80\x98void void_main(int, char**)\xe2\x80\x99:\n")
+            << QByteArray("a.cpp: In function \xe2\x80\x98void main(int, char**)\xe2\x80\x99:\n");
+        QTest::newRow("twice") << QByteArray("'void void_main()' 'void void_main()'")
+                               << QByteArray("'void main()' 'void main()'");
+        QTest::newRow("the user's own names stay")
+            << QByteArray("'void my_void_main()' 'int void_main_count' void_main(")
+            << QByteArray("'void my_void_main()' 'int void_main_count' void_main(");
+    }
+    void namesTheUsersMainAsWritten()
+    {
+        QFETCH(QByteArray, output);
+        QFETCH(QByteArray, shown);
+        QCOMPARE(QByteArray::fromStdString(withUsersMainName(output.toStdString())), shown);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestOldSource)
