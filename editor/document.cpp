@@ -54,6 +54,7 @@ void Document::mnuNew_Click()
         return;
     m_services.sourceLink.documentIsNew();
     m_isSource = true;
+    setReadOnly(false);
 
     // The template goes into the editor straight from memory: a round trip
     // through a file in the working folder could be made to write through
@@ -95,6 +96,38 @@ bool Document::openFile(const QString &path, bool asSource)
     const bool loaded = load(path, asSource);
     m_state.GoCancel = !loaded;
     return loaded;
+}
+
+bool Document::openReadOnly(const QString &path)
+{
+    if (!offerToSave())
+        return false;
+    const bool loaded = load(path, false);
+    m_state.GoCancel = !loaded;
+    if (loaded) {
+        setReadOnly(true);
+        m_controls.lblFilename.setCaption(QStringLiteral("%1 (%2)").arg(path, readOnlyNote()));
+    }
+    return loaded;
+}
+
+void Document::setReadOnly(bool readOnly)
+{
+    m_readOnly = readOnly;
+    m_controls.Text1.setReadOnly(readOnly);
+}
+
+bool Document::refusedReadOnly(const QString &path)
+{
+    if (!m_readOnly)
+        return false;
+    m_services.messages.show(QStringLiteral("KVN does not save %1:\rit is a system file, shown read-only to read the "
+                                            "compiler's message, and changing it could break every later compile.\r"
+                                            "Save As can keep a copy under another name.")
+                                 .arg(path),
+                             QStringLiteral("File not saved"), Buttons::Ok, Icon::Exclamation);
+    m_state.GoCancel = true;
+    return true;
 }
 
 void Document::Text1_OLEDragDrop(const QStringList &files)
@@ -225,6 +258,7 @@ bool Document::load(const QString &path, bool asSource)
     }
     DecodedText decoded = TextCodec::decode(*bytes);
     bytes.reset(); // a large file need not be held three times over
+    setReadOnly(false);
     m_controls.Text1.setText(decoded.text);
     m_format = decoded.format;
     m_state.currFilename = path;
@@ -303,6 +337,8 @@ void Document::mnuSave_Click()
         mnuSaveAs_Click();
         return;
     }
+    if (refusedReadOnly(m_state.currFilename))
+        return;
     if (changedOnDisk() || !write(m_state.currFilename)) {
         m_state.GoCancel = true;
         return;
@@ -323,6 +359,8 @@ void Document::mnuSaveAs_Click()
         return;
     }
     const QString path = withFilterExtension(chosen->path, saveFilter(), chosen->filterIndex);
+    if (path == m_state.currFilename && refusedReadOnly(path))
+        return;
     if (m_services.files.exists(path) && m_controls.lblFilename.caption() != path) {
         const Reply reply = m_services.messages.show(
             QStringLiteral("File exists! Do you want to continue saving the text under this filename: %1 ?").arg(path),
@@ -342,6 +380,7 @@ void Document::mnuSaveAs_Click()
     m_controls.window.setTitle(m_state.FormName);
     m_state.currFilename = path;
     m_isSource = true;
+    setReadOnly(false);
     m_services.sourceLink.documentSaved(path);
     confirmSaved();
 }

@@ -43,6 +43,14 @@ public:
     // compile's source and output stay where they are, also when the file
     // is saved, and nothing is asked about how to compile it.
     bool openFile(const QString &path, bool asSource = true);
+    // Opens path, its save question first, to be read and not changed: a
+    // file the user did not write, such as a system header a compiler's
+    // message lies in. Typing cannot change the text, Save refuses to write
+    // the file (Save As to another name may), and the file label says so.
+    // Tells whether it is now the document.
+    bool openReadOnly(const QString &path);
+    bool isReadOnly() const { return m_readOnly; }
+    static QString readOnlyNote() { return QStringLiteral("Read-only: a system file, shown to read the compiler's message"); }
     // The document's file; empty for a document never saved.
     const QString &fileName() const { return m_state.currFilename; }
 
@@ -95,6 +103,10 @@ private:
     // written here and the user chose not to overwrite it.
     bool changedOnDisk();
     void confirmSaved();
+    void setReadOnly(bool readOnly);
+    // Tells the user that the read-only document is not written; true when
+    // it is read-only.
+    bool refusedReadOnly(const QString &path);
 
     EditorState &m_state;
     EditorControls m_controls;
@@ -103,6 +115,7 @@ private:
     const MenuItem &m_mnuFileSaved;
     TextFormat m_format;
     bool m_isSource = true; // the document is the compile's source file
+    bool m_readOnly = false; // shown to be read only, never written back
     std::optional<FileSystem::Stamp> m_diskStamp; // the file as read or last written here
     // The backup whose text was taken on opening m_takenBackupOf: once
     // that text is saved over the file, the backup has done its work.

@@ -41,6 +41,10 @@ public:
     // The box's own modified flag.
     virtual bool isModified() const = 0;
     virtual void setModified(bool modified) = 0;
+    // A read-only box refuses every change but a whole new text (setText):
+    // typing, pasting, cutting, undo and replace leave the text as it is.
+    virtual void setReadOnly(bool readOnly) = 0;
+    virtual bool isReadOnly() const = 0;
 
     virtual int length() const = 0;
     virtual QString text() const = 0;

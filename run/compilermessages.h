@@ -1,5 +1,6 @@
 #pragma once
 
+#include "messageplacement.h"
 #include "runwindow.h"
 
 #include "editor/caretstatus.h"
@@ -44,7 +45,15 @@ public:
     // The file of a message as found on disk: a relative path is looked for
     // in the working folder, then in the compiled source's folder. Empty
     // when the message names no file or it is in neither.
-    QString fileOf(const Diagnostic &diagnostic) const;
+    QString fileOf(const Diagnostic &diagnostic) const { return findFile(diagnostic.file); }
+    QString findFile(const QString &file) const;
+    // Whether a file is one the user did not write (a system or compiler
+    // header), which is only shown to be read.
+    bool isSystemFile(const QString &path) const;
+
+    // Where each message of the run window's list is shown and gone to,
+    // in the order of the list.
+    const QList<Placement> &placements();
 
     static bool isErrorOrWarning(const Diagnostic &d)
     {
@@ -52,11 +61,24 @@ public:
     }
 
 private:
+    enum class Target { Placed, Stated };
     void step(int direction);
-    void goTo(int index);
+    void goTo(int index, Target target = Target::Placed);
     void markDocument();
+    bool isGoable(int index);
+    Placement stated(const Diagnostic &d) const;
 
     Parts m_parts;
-    int m_current = -1;       // the message in hand, an index of the run window's list
-    QHash<int, int> m_markOf; // message index -> index of its mark in the document
+    int m_current = -1; // the message in hand, an index of the run window's list
+    struct MarkOf
+    {
+        int mark = 0;
+        Target target = Target::Placed;
+    };
+    QHash<int, MarkOf> m_markOf; // message index -> its mark in the document
+    // The messages m_placed was worked out for; held, so a new list is never
+    // taken for this one.
+    QList<Diagnostic> m_placedFor;
+    QList<Placement> m_placed;
+    bool m_placedValid = false;
 };

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -101,17 +102,30 @@ Diagnostic fromLinkerText(const QString &file, int line, const QString &text)
 std::optional<Diagnostic> fromLinker(const QString &line)
 {
     static const QRegularExpression section(QStringLiteral("^(\\S.*?):\\([^()]*\\): (.*)$"));
+    // The C runtime's start code names no source: "(.text+0x17): undefined reference to `main'".
+    static const QRegularExpression bareSection(QStringLiteral("^\\(\\.\\w[^()]*\\): (.*)$"));
     static const QRegularExpression sourceLine(
         QStringLiteral("^(\\S.*?):(\\d+): ((?:undefined reference to|multiple definition of|first defined here).*)$"));
     static const QRegularExpression linker(
         QStringLiteral("^(?:[A-Za-z]:)?[^:]*?(?:^|[/\\\\])(?:[\\w.+-]*-)?ld(?:\\.\\w+)?(?:\\.exe)?: (.*)$"));
-    if (const auto m = section.match(line); m.hasMatch())
-        return fromLinkerText(m.captured(1), 0, m.captured(2));
-    if (const auto m = sourceLine.match(line); m.hasMatch())
-        return fromLinkerText(m.captured(1), m.captured(2).toInt(), m.captured(3));
-    if (const auto m = linker.match(line); m.hasMatch())
+    // GNU ld puts its own name before the second and later messages of a
+    // function: "/usr/bin/ld: a.cpp:(.text+0x1a): undefined reference to ...".
+    const auto withSource = [&](const QString &text) -> std::optional<Diagnostic> {
+        if (const auto m = section.match(text); m.hasMatch())
+            return fromLinkerText(m.captured(1), 0, m.captured(2));
+        if (const auto m = bareSection.match(text); m.hasMatch())
+            return fromLinkerText(QString(), 0, m.captured(1));
+        if (const auto m = sourceLine.match(text); m.hasMatch())
+            return fromLinkerText(m.captured(1), m.captured(2).toInt(), m.captured(3));
+        return std::nullopt;
+    };
+    const auto m = linker.match(line);
+    if (m.hasMatch()) {
+        if (auto d = withSource(m.captured(1)))
+            return d;
         return fromLinkerText(QString(), 0, m.captured(1));
-    return std::nullopt;
+    }
+    return withSource(line);
 }
 
 // "Error E2451 my file.cpp 5: text" (the line is the first number followed
@@ -214,9 +228,12 @@ private:
         // GCC's "                 from b.h:2," leads with blanks like quoted source.
         if (isContext(line) && line.at(0).isSpace()) {
             startContext(i);
+            noteInclusion(line);
         } else if (isContinuation(line) || isQuotedByClang(i)) {
-            if (m_open >= 0 && m_contextStart < 0)
+            if (m_open >= 0 && m_contextStart < 0) {
                 m_result.diagnostics[m_open].lastLine = i;
+                noteReference(line);
+            }
         } else if (isClangCount(line) || isClassicCount(line)) {
             if (isClangCount(line))
                 m_result.columns = ColumnUnit::Byte;
@@ -228,6 +245,7 @@ private:
             add(*d, i);
         } else if (isContext(line)) {
             startContext(i);
+            noteInclusion(line);
         } else if (auto d = wordless(line)) {
             add(*d, i);
         } else {
@@ -244,12 +262,49 @@ private:
         m_result.recognised = true;
         m_open = int(m_result.diagnostics.size()) - 1;
         m_contextStart = -1;
+        m_result.diagnostics[m_open].includedFrom = std::exchange(m_includes, {});
+    }
+
+    // GCC names the includes innermost first, "In file included from x:1,"
+    // then "from y:2:" lines; Clang gives each its own "In file included
+    // from" line, outermost first. Both are kept innermost first.
+    void noteInclusion(const QString &line)
+    {
+        static const QRegularExpression first(QStringLiteral("^In file included from (\\S.*?):(\\d+)(?::(\\d+))?[,:]$"));
+        static const QRegularExpression further(QStringLiteral("^\\s+from (\\S.*?):(\\d+)(?::(\\d+))?[,:]$"));
+        if (const auto m = first.match(line); m.hasMatch()) {
+            m_includes.insert(0, {m.captured(1), m.captured(2).toInt(), m.captured(3).toInt()});
+            m_furtherAt = 1;
+        } else if (const auto m = further.match(line); m.hasMatch()) {
+            m_furtherAt = std::min(m_furtherAt, int(m_includes.size()));
+            m_includes.insert(m_furtherAt++, {m.captured(1), m.captured(2).toInt(), m.captured(3).toInt()});
+        }
+    }
+
+    // lld names where a symbol is used or defined on ">>>" lines after its
+    // message: ">>> referenced by a.cpp:5 (/p/a.cpp:5)", ">>> defined at
+    // a.cpp", or an object and its section when no source is known.
+    void noteReference(const QString &line)
+    {
+        static const QRegularExpression source(
+            QStringLiteral("^>>> (?:referenced by|defined at) ([^\\s(][^(]*?)(?::(\\d+))?(?: \\((.+?)(?::\\d+)?\\))?$"));
+        Diagnostic &d = m_result.diagnostics[m_open];
+        if (!d.file.isEmpty())
+            return;
+        const auto m = source.match(line);
+        if (!m.hasMatch() || m.captured(1).contains(QLatin1String(":(")))
+            return;
+        // The whole path in brackets, when there is one, names the file surely.
+        d.file = m.captured(3).isEmpty() ? m.captured(1) : m.captured(3);
+        d.line = m.captured(2).toInt();
     }
 
     void startContext(int i)
     {
-        if (m_contextStart < 0)
+        if (m_contextStart < 0) {
             m_contextStart = i;
+            m_includes.clear();
+        }
         m_open = -1;
         m_result.recognised = true;
     }
@@ -258,12 +313,15 @@ private:
     {
         m_open = -1;
         m_contextStart = -1;
+        m_includes.clear();
     }
 
     QStringList m_lines;
     ParsedOutput m_result;
     int m_open = -1;         // the message whose following lines are still coming
     int m_contextStart = -1; // the first context line waiting for its message
+    QList<Diagnostic::Place> m_includes; // the include chain waiting for its message
+    int m_furtherAt = 0;                 // where GCC's next "from" line goes in it
 };
 
 // East Asian wide and fullwidth characters and emoji, which a terminal and

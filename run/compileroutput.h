@@ -8,6 +8,14 @@ struct Diagnostic
 {
     enum class Severity { Error, Fatal, Warning, Note };
 
+    // A line of a file, as the compiler names it.
+    struct Place
+    {
+        QString file;
+        int line = 0;
+        int column = 0;
+    };
+
     QString file;    // as the compiler wrote it; empty when the message names no file
     int line = 0;    // from 1; 0 when the message names no line
     int column = 0;  // from 1; 0 when the message names no column
@@ -22,6 +30,9 @@ struct Diagnostic
     // A driver's closing line that only repeats that something failed
     // ("collect2: error: ld returned 1 exit status").
     bool summary = false;
+    // The lines that included the message's file ("In file included from"),
+    // the innermost first.
+    QList<Place> includedFrom;
 
     bool isError() const { return severity == Severity::Error || severity == Severity::Fatal; }
     bool hasLocation() const { return !file.isEmpty() && line > 0; }

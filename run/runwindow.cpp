@@ -25,6 +25,15 @@ int lineBreaks(QStringView text)
     return breaks;
 }
 
+// Whether an error of diagnostics is one of those counted: a driver's
+// closing line is, only when no other error states the failure.
+bool counts(const Diagnostic &error, const QList<Diagnostic> &diagnostics)
+{
+    return !error.summary || std::none_of(diagnostics.cbegin(), diagnostics.cend(), [](const Diagnostic &d) {
+        return d.isError() && !d.summary;
+    });
+}
+
 QString decode(const QByteArray &bytes)
 {
     // The compiler's own messages are UTF-8 here (a U+FFFD among them
@@ -216,9 +225,11 @@ void RunWindow::showOutput(const QString &text, const QString &output, int outpu
         d.outputLine += outputStart;
         d.firstLine += outputStart;
         d.lastLine += outputStart;
-        const OutputBox::LineKind kind = d.isError()                                 ? OutputBox::LineKind::Error
-                                         : d.severity == Diagnostic::Severity::Warning ? OutputBox::LineKind::Warning
-                                                                                       : OutputBox::LineKind::Note;
+        // A closing line that only repeats a failure stated above is shown
+        // as the note it is, so the error icons are the errors counted.
+        const OutputBox::LineKind kind = d.isError() && counts(d, m_parsed.diagnostics) ? OutputBox::LineKind::Error
+                                         : d.severity == Diagnostic::Severity::Warning   ? OutputBox::LineKind::Warning
+                                                                                         : OutputBox::LineKind::Note;
         marked.append({d.outputLine, kind});
     }
     m_controls.Text1.markLines(marked);
@@ -237,16 +248,13 @@ void RunWindow::showDiagnostic(int index)
 QString RunWindow::countText(const QList<Diagnostic> &diagnostics)
 {
     int errors = 0;
-    int closingLines = 0;
     int warnings = 0;
     for (const Diagnostic &d : diagnostics) {
-        if (d.isError())
-            ++(d.summary ? closingLines : errors);
+        if (d.isError() && counts(d, diagnostics))
+            ++errors;
         else if (d.severity == Diagnostic::Severity::Warning)
             ++warnings;
     }
-    if (errors == 0)
-        errors = closingLines;
     return QStringLiteral("%1 %2, %3 %4")
         .arg(errors)
         .arg(errors == 1 ? QStringLiteral("error") : QStringLiteral("errors"))

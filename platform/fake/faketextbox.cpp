@@ -72,6 +72,8 @@ void FakeTextBox::setText(const QString &text)
 
 void FakeTextBox::replace(int start, int length, const QString &text)
 {
+    if (m_readOnly)
+        return;
     start = std::clamp(start, 0, this->length());
     length = std::clamp(length, 0, this->length() - start);
     m_undo.append(m_text);

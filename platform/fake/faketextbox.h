@@ -24,6 +24,8 @@ public:
     void undo() override;
     bool isModified() const override { return m_modified; }
     void setModified(bool modified) override { m_modified = modified; }
+    void setReadOnly(bool readOnly) override { m_readOnly = readOnly; }
+    bool isReadOnly() const override { return m_readOnly; }
 
     int length() const override { return int(m_text.size()); }
     QString text() const override { return m_text; }
@@ -63,6 +65,7 @@ private:
     QString m_text;
     QList<QString> m_undo;
     bool m_modified = false;
+    bool m_readOnly = false;
     int m_selStart = 0;
     int m_selLength = 0;
     double m_fontSize = 8;

@@ -107,6 +107,16 @@ void ScintillaTextBox::setModified(bool modified)
         m_widget->markUnchanged();
 }
 
+void ScintillaTextBox::setReadOnly(bool readOnly)
+{
+    m_widget->setReadOnly(readOnly);
+}
+
+bool ScintillaTextBox::isReadOnly() const
+{
+    return m_widget->isReadOnly();
+}
+
 int ScintillaTextBox::length() const
 {
     return Utf16Positions::length(*m_widget);
@@ -129,6 +139,9 @@ QString ScintillaTextBox::text() const
 void ScintillaTextBox::setText(const QString &text)
 {
     const QByteArray utf8 = text.toUtf8();
+    // Scintilla refuses every change to a read-only text, the program's too.
+    const bool readOnly = m_widget->isReadOnly();
+    m_widget->setReadOnly(false);
     // A replaced text starts a new undo history and counts as unchanged;
     // keeping it out of the history also saves a copy of a large file.
     send(QsciScintillaBase::SCI_SETUNDOCOLLECTION, 0);
@@ -141,6 +154,7 @@ void ScintillaTextBox::setText(const QString &text)
     // Outside the history Scintilla reports nothing; the change is still one.
     m_widget->announceEdit();
     setModified(false);
+    m_widget->setReadOnly(readOnly);
 }
 
 void ScintillaTextBox::replace(int start, int length, const QString &text)

@@ -26,6 +26,8 @@ public:
     void undo() override;
     bool isModified() const override;
     void setModified(bool modified) override;
+    void setReadOnly(bool readOnly) override;
+    bool isReadOnly() const override;
 
     int length() const override;
     QString text() const override;
