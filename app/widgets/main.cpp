@@ -27,6 +27,7 @@ int main(int argc, char *argv[])
     // Wayland app id, the taskbar's icon).
     QGuiApplication::setDesktopFileName(QStringLiteral("kvn"));
     MainWindow window(start.path);
+    window.rememberPlacementIn(WindowPlacementKeeper::defaultFile(QProcessEnvironment::systemEnvironment()));
     window.show();
     // Drawing the icon loads the SVG support, which would hold up the first
     // window by several milliseconds; the icon follows as soon as it is up.

@@ -103,6 +103,8 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
                            m_files, Recovery::newInstance()});
     m_form->setRecovery(m_recovery.get());
     m_signals.onSignal([this](int signal) {
+        if (m_placement)
+            m_placement->save();
         m_form->Form_Terminate();
         QtTerminationSignals::endBy(signal);
     });
@@ -414,6 +416,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::commitData(QSessionManager &manager)
 {
+    if (m_placement)
+        m_placement->save();
     // Without a word with the user, the session's end is taken as a signal's.
     if (!manager.allowsInteraction()) {
         m_recovery->keepNow();
@@ -426,6 +430,13 @@ void MainWindow::commitData(QSessionManager &manager)
     } else {
         manager.cancel();
     }
+}
+
+void MainWindow::rememberPlacementIn(const QString &file)
+{
+    m_placement = std::make_unique<WindowPlacementKeeper>(
+        WindowPlacementKeeper::Services{*m_frame, m_files, m_folders, m_placementTimer}, file);
+    m_placement->restore(MainCatalogue::minimumSize);
 }
 
 void MainWindow::centreOnScreen()

@@ -2,6 +2,7 @@
 
 #include "app/mainform.h"
 #include "app/recovery.h"
+#include "app/windowplacementkeeper.h"
 #include "desktop/widgets/aboutwindowwidget.h"
 #include "platform/qt/listwidgets.h"
 #include "platform/qt/qtclipboard.h"
@@ -54,6 +55,10 @@ public:
     QAction *menuAction(const QString &key) const { return m_actions.value(key); }
 
     QtFormWindow &frame() { return *m_frame; }
+
+    // From now on keeps the window's place, size and state in file, and
+    // puts the window, not yet shown, where the file says.
+    void rememberPlacementIn(const QString &file);
     RunWindowWidget &runWindow() { return *m_runWindow; }
 
 protected:
@@ -126,5 +131,7 @@ private:
     QtTimer m_recoveryTimer;
     QtTerminationSignals m_signals;
     std::unique_ptr<Recovery> m_recovery;
+    QtTimer m_placementTimer;
+    std::unique_ptr<WindowPlacementKeeper> m_placement;
     bool m_unloading = false;
 };

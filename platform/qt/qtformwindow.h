@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 // A top-level widget as a FormWindow. Its outer size in twips is its client
 // widget's size plus a fixed allowance for the frame, title bar and menu bar
@@ -36,6 +37,9 @@ public:
     bool isShown() const override { return m_window->isVisible(); }
     void place(const QHash<QString, TwipRect> &geometry) override;
     void unload() override;
+    QList<TwipRect> screenAreas() const override;
+    void onPlacementChanged(std::function<void()> handler) override;
+    void onClosed(std::function<void()> handler) override;
 
     static QRect toPixels(const TwipRect &rect);
 
@@ -46,4 +50,10 @@ private:
     std::function<int()> m_menuBarHeight;
     const QHash<QString, QWidget *> *m_controls = nullptr;
     std::function<void()> m_unload;
+    std::function<void()> m_placementChanged;
+    std::function<void()> m_closed;
+    // Watches the window's events for the two handlers above.
+    std::unique_ptr<QObject> m_watcher;
+
+    void watch();
 };
