@@ -1,6 +1,7 @@
-// kvnrun PROGRAM [ARGUMENT ...]: runs a program KVN built inside the
-// terminal window KVN opened for it, then says how long it ran and how it
-// ended, and waits for a key so that the window stays readable.
+// kvnrun [--id-file FILE] PROGRAM [ARGUMENT ...]: runs a program KVN built
+// inside the terminal window KVN opened for it, then says how long it ran
+// and how it ended, and waits for a key so that the window stays readable.
+// With --id-file, KVN learns which process is the program while it runs.
 #include "kvncc/keywait.h"
 #include "kvncc/process.h"
 #include "kvncc/runreport.h"
@@ -10,10 +11,12 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <spawn.h>
 #include <string>
 #include <string_view>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 #ifndef KVNRUN_INSTALLED_PAUSE
@@ -40,6 +43,46 @@ void offerPause()
     kvncc::writeOut("kvnrun: the pause command was not found beside kvnrun; system(\"pause\") will not wait\n");
 }
 
+// The process's start time in clock ticks after boot (field 22 of its
+// /proc stat line, after the name in parentheses), or "0" when unknown.
+std::string startTimeOf(pid_t pid)
+{
+    const std::string path = "/proc/" + std::to_string(pid) + "/stat";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return "0";
+    char buffer[1024];
+    ssize_t n = 0;
+    do {
+        n = ::read(fd, buffer, sizeof buffer);
+    } while (n < 0 && errno == EINTR);
+    ::close(fd);
+    const std::string stat(buffer, n > 0 ? size_t(n) : 0);
+    size_t at = stat.rfind(')');
+    for (int field = 2; at != std::string::npos && field < 22; ++field)
+        at = stat.find(' ', at + 1);
+    if (at == std::string::npos)
+        return "0";
+    const std::string start = stat.substr(at + 1, stat.find(' ', at + 1) - at - 1);
+    return start.empty() || start.find_first_not_of("0123456789") != std::string::npos ? "0" : start;
+}
+
+// Names the program's process for KVN: its id and its start time, which a
+// later process given the same id does not share. Written whole under
+// another name first, so that KVN never reads half of it.
+void writeIdFile(const std::string &file, pid_t pid)
+{
+    const std::string line = std::to_string(pid) + ' ' + startTimeOf(pid) + '\n';
+    const std::string partial = file + ".new";
+    const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return;
+    bool whole = ::write(fd, line.data(), line.size()) == ssize_t(line.size());
+    whole = ::close(fd) == 0 && whole;
+    if (!whole || ::rename(partial.c_str(), file.c_str()) != 0)
+        ::unlink(partial.c_str());
+}
+
 int finish(int status)
 {
     kvncc::writeOut(kvncc::pausePrompt);
@@ -52,10 +95,11 @@ int finish(int status)
 
 int main(int argc, char **argv)
 {
-    constexpr const char *usage = "Usage: kvnrun [--] PROGRAM [ARGUMENT ...]\n"
+    constexpr const char *usage = "Usage: kvnrun [--id-file FILE] [--] PROGRAM [ARGUMENT ...]\n"
                                   "Runs PROGRAM, reports how long it ran and how it ended, and waits for a key.\n"
                                   "Its exit status is PROGRAM's (128 + the signal that ended it; 127 when it\n"
-                                  "could not be started). \"--\" lets PROGRAM begin with a dash.\n";
+                                  "could not be started). \"--\" lets PROGRAM begin with a dash.\n"
+                                  "--id-file FILE: while PROGRAM runs, FILE holds its process id and start time.\n";
     int first = 1;
     if (first < argc) {
         const std::string_view word = argv[first];
@@ -67,9 +111,14 @@ int main(int argc, char **argv)
             kvncc::writeOut("kvnrun (Korvane) " KVN_VERSION "\n");
             return 0;
         }
-        if (word == "--")
-            ++first;
     }
+    std::string idFile;
+    if (first + 1 < argc && std::string_view(argv[first]) == "--id-file") {
+        idFile = argv[first + 1];
+        first += 2;
+    }
+    if (first < argc && std::string_view(argv[first]) == "--")
+        ++first;
     if (first >= argc) {
         kvncc::writeOut(usage);
         return 2;
@@ -104,9 +153,13 @@ int main(int argc, char **argv)
         kvncc::writeOut("kvnrun: cannot start " + program + ": " + std::strerror(spawned) + "\n");
         return finish(127);
     }
+    if (!idFile.empty())
+        writeIdFile(idFile, pid);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
+    if (!idFile.empty())
+        ::unlink(idFile.c_str());
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const int exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 0;
     const int signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;

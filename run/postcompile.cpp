@@ -52,9 +52,42 @@ void PostCompile::runProgram(const QString &program)
 {
     if (program.isEmpty())
         return;
+    if (m_services.terminal.isRunning(program)) {
+        const Reply reply = m_services.messages.show(
+            stillRunningText(program)
+                + QStringLiteral(" Stop it and start it again?\rYes stops it and starts it anew, No starts another copy "
+                                 "beside it, Cancel starts nothing."),
+            QStringLiteral("Program still running"), Buttons::YesNoCancel, Icon::Question);
+        if (reply == Reply::Cancel || (reply == Reply::Yes && !stopProgram(program)))
+            return;
+    }
     const Terminal::Result started = m_services.terminal.run(program, folderOf(program));
     if (!started.ok) {
         m_services.messages.show(QStringLiteral("KVN could not start %1:\r%2").arg(program, started.error),
                                  QStringLiteral("Program not started"), Buttons::Ok, Icon::Exclamation);
     }
+}
+
+bool PostCompile::offerToStop(const QString &program)
+{
+    if (program.isEmpty() || !m_services.terminal.isRunning(program))
+        return true;
+    const Reply reply = m_services.messages.show(
+        stillRunningText(program)
+            + QStringLiteral(" Stop it before compiling?\rYes stops it, No compiles anyway, Cancel compiles nothing."),
+        QStringLiteral("Program still running"), Buttons::YesNoCancel, Icon::Question);
+    if (reply == Reply::Cancel)
+        return false;
+    if (reply == Reply::Yes)
+        stopProgram(program);
+    return true;
+}
+
+bool PostCompile::stopProgram(const QString &program)
+{
+    if (m_services.terminal.stop(program))
+        return true;
+    m_services.messages.show(QStringLiteral("KVN could not stop %1; it may still be running.").arg(program),
+                             QStringLiteral("Program not stopped"), Buttons::Ok, Icon::Exclamation);
+    return false;
 }

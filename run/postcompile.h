@@ -27,10 +27,24 @@ public:
 
     void Timer1_Timer();
     // Starts the built program in a terminal window; tells the user when
-    // that cannot be done. An empty path does nothing.
+    // that cannot be done. An empty path does nothing. A copy started
+    // earlier that still runs is not passed over: the user chooses to stop
+    // it first, to start another copy, or to start nothing.
     void runProgram(const QString &program);
+    // Before program is built again: when a copy started earlier still
+    // runs, asks whether to stop it first. False when the user would rather
+    // compile nothing.
+    bool offerToStop(const QString &program);
+
+    static QString stillRunningText(const QString &program)
+    {
+        return QStringLiteral("%1 is still running in its terminal.").arg(program);
+    }
 
 private:
+    // Ends the running copies of program; says so when one would not end.
+    bool stopProgram(const QString &program);
+
     Timer &m_timer;
     const MenuItem &m_mnuDelete;
     RunWindow &m_runWindow;

@@ -68,7 +68,7 @@ void RunWindow::Form_Load()
     applyFontSize();
     m_controls.Text1.setText(waitingText());
     if (request.A_start)
-        m_controls.lblVerdict.setCaption(QString());
+        setVerdict(QString());
 }
 
 void RunWindow::Text1_Painted()
@@ -93,8 +93,14 @@ void RunWindow::showLastOutput()
 {
     applyFontSize();
     const QString results = m_workDir + QStringLiteral("results.txt");
-    if (!m_services.files.exists(results))
+    if (!m_services.files.exists(results)) {
+        // Nothing compiled yet, or its output was removed: what is shown
+        // says so, with no verdict of an output that is gone.
+        m_parsed = {};
+        m_controls.Text1.setText(noOutputText());
+        setVerdict(QString());
         return;
+    }
     const QString text = decode(m_services.files.read(results).value_or(QByteArray()));
     // The compiler's output follows the header and its blank line.
     qsizetype outputAt = 0;
@@ -105,7 +111,7 @@ void RunWindow::showLastOutput()
     m_controls.Text1.setText(QString());
     showOutput(text, text.mid(outputAt), lineBreaks(QStringView(text).left(outputAt)));
     if (!m_hasRun)
-        m_controls.lblVerdict.setCaption(QStringLiteral("Last compile: %1.").arg(countText(m_parsed.diagnostics)));
+        setVerdict(QStringLiteral("Last compile: %1.").arg(countText(m_parsed.diagnostics)));
 }
 
 void RunWindow::RunCompiler()
@@ -133,7 +139,7 @@ void RunWindow::RunCompiler()
         return;
     }
     m_controls.cmdStop.setVisible(true);
-    m_controls.lblVerdict.setCaption(QStringLiteral("Compiling..."));
+    setVerdict(QStringLiteral("Compiling..."));
     m_parsed = {};
     if (m_runStarted)
         m_runStarted();
@@ -201,7 +207,7 @@ void RunWindow::runEnded(const Process::Result &result)
                          countText(m_parsed.diagnostics));
     if (!failure.isEmpty())
         m_verdict += QLatin1Char(' ') + failure;
-    m_controls.lblVerdict.setCaption(m_verdict);
+    setVerdict(m_verdict);
     // The verdict is read there: over a maximised editor too.
     m_controls.window.showWindow();
     if (!ok) {
@@ -313,16 +319,25 @@ void RunWindow::cmdSave_Click()
     m_services.messages.show(QStringLiteral("File saved."), QStringLiteral("File saved."), Buttons::Ok, Icon::Information);
 }
 
+void RunWindow::setVerdict(const QString &caption)
+{
+    m_controls.lblVerdict.setCaption(caption);
+    Form_Resize();
+}
+
 void RunWindow::Form_Resize()
 {
     const TwipSize outer = m_controls.window.outerSize();
-    // The verdict line takes its room from the output box; the buttons stay
-    // where they always were.
+    // The verdict takes its room from the output box, as many lines as it
+    // needs up to half of the box; the buttons stay where they always were.
+    const int verdictWidth = outer.width - 225;
+    const int needed = m_verdictHeightAt ? m_verdictHeightAt(verdictWidth) + 30 : 0;
+    const int verdict = std::max(verdictHeight, std::min(needed, (outer.height - 930) / 2));
     const int buttonTop = outer.height - 930 + 105;
-    const int textHeight = outer.height - 930 - verdictHeight;
+    const int textHeight = outer.height - 930 - verdict;
     m_controls.window.place({
         {QStringLiteral("Text1"), {0, 0, outer.width - 105, textHeight}},
-        {QStringLiteral("lblVerdict"), {60, textHeight + 30, outer.width - 225, verdictHeight - 30}},
+        {QStringLiteral("lblVerdict"), {60, textHeight + 30, verdictWidth, verdict - 30}},
         {QStringLiteral("cmdCopy"), {0, buttonTop, 1935, 375}},
         {QStringLiteral("cmdSave"), {1920, buttonTop, 1935, 375}},
         {QStringLiteral("cmdStop"), {3840, buttonTop, 1935, 375}},

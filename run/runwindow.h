@@ -53,6 +53,9 @@ public:
     // The output is shown at the size of the editor's font, asked for each
     // time the window shows.
     void followFontSize(std::function<double()> editorFontSize) { m_fontSize = std::move(editorFontSize); }
+    // The height in twips that the verdict's caption takes when wrapped to a
+    // width in twips; a verdict of several lines gets that room.
+    void measureVerdict(std::function<int(int width)> heightAt) { m_verdictHeightAt = std::move(heightAt); }
 
     // Shows the window with its waiting text and arms the run, which starts
     // once the box has painted that text (Text1_Painted), or after
@@ -97,6 +100,8 @@ public:
     bool ok = false; // the last run was clean
 
     static QString waitingText() { return QStringLiteral("Please wait while running compiler..."); }
+    // Shown in place of the output when there is none to show.
+    static QString noOutputText() { return QStringLiteral("No compile output yet."); }
     static constexpr TwipSize initialSize{6600, 6465};
     static constexpr int verdictHeight = 480;
     static constexpr int armingDelay = 500;
@@ -108,6 +113,8 @@ private:
     // with its messages set apart.
     void showOutput(const QString &text, const QString &output, int outputStart);
     void applyFontSize();
+    // Shows caption as the verdict and makes room for it.
+    void setVerdict(const QString &caption);
 
     Controls m_controls;
     Services m_services;
@@ -115,6 +122,7 @@ private:
     std::function<void()> m_runEnded;
     std::function<void()> m_runStarted;
     std::function<double()> m_fontSize;
+    std::function<int(int)> m_verdictHeightAt;
     RunRequest m_lastRun;
     QString m_runBat; // the script of the run going on, in the private folder
     QString m_output; // where it sends the compiler's output

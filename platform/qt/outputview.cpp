@@ -1,12 +1,40 @@
 #include "outputview.h"
 
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QStyle>
 #include <QTextBlock>
+#include <QTextBoundaryFinder>
+#include <QTextDocumentFragment>
 
 namespace {
 constexpr int iconSize = 14;
+
+// Qt wraps a line wherever Unicode allows a break: between the two plus
+// signs of "g++", after a slash or a hyphen. A zero-width word joiner at
+// each such place inside a word leaves the spaces as the only places to
+// wrap; a word longer than a whole line still breaks where the line ends.
+constexpr char16_t wordJoiner = 0x2060;
+
+QString joinedWords(const QString &text)
+{
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
+    QString joined;
+    joined.reserve(text.size() + text.size() / 8);
+    qsizetype from = 0;
+    for (qsizetype at = breaks.toNextBoundary(); at > 0 && at < text.size(); at = breaks.toNextBoundary()) {
+        if (!(breaks.boundaryReasons() & QTextBoundaryFinder::BreakOpportunity) || text[at - 1].isSpace()
+            || text[at].isSpace()) {
+            continue;
+        }
+        joined += QStringView(text).mid(from, at - from);
+        joined += QChar(wordJoiner);
+        from = at;
+    }
+    joined += QStringView(text).mid(from);
+    return joined;
+}
 
 QColor textColour(OutputBox::LineKind kind)
 {
@@ -50,6 +78,7 @@ OutputView::OutputView(QWidget *parent)
     font.setPointSize(8);
     setFont(font);
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setReadOnly(true);
@@ -62,6 +91,23 @@ OutputView::OutputView(QWidget *parent)
         else
             m_margin->update(0, rect.y(), m_margin->width(), rect.height());
     });
+}
+
+void OutputView::setOutput(const QString &text)
+{
+    setPlainText(joinedWords(text));
+}
+
+QString OutputView::output() const
+{
+    return toPlainText().remove(QChar(wordJoiner));
+}
+
+QMimeData *OutputView::createMimeDataFromSelection() const
+{
+    auto *data = new QMimeData;
+    data->setText(textCursor().selection().toPlainText().remove(QChar(wordJoiner)));
+    return data;
 }
 
 void OutputView::setFontSize(double points)

@@ -1,10 +1,23 @@
 #include "platform/qt/qtterminal.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <ctime>
+#include <optional>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 namespace {
 
@@ -37,11 +50,128 @@ bool isExecutable(const QString &path)
     return info.isFile() && info.isExecutable();
 }
 
+QString cleanAbsolute(const QString &path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+// The first bytes of a small file, never through a symbolic link.
+QByteArray readSmall(const QByteArray &path)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return {};
+    char buffer[1024];
+    ssize_t n = 0;
+    do {
+        n = ::read(fd, buffer, sizeof buffer);
+    } while (n < 0 && errno == EINTR);
+    ::close(fd);
+    return n > 0 ? QByteArray(buffer, n) : QByteArray();
+}
+
+// When a living process started, in clock ticks after boot; 0 for a process
+// that is gone or has ended and waits only for kvnrun to collect it.
+quint64 startTimeOf(pid_t pid)
+{
+    const QByteArray stat = readSmall("/proc/" + QByteArray::number(pid) + "/stat");
+    // The name in parentheses may hold anything; the fields after it are
+    // the state (field 3 of the line) up to the start time (field 22).
+    const qsizetype nameEnd = stat.lastIndexOf(')');
+    if (nameEnd < 0)
+        return 0;
+    const QList<QByteArray> fields = stat.mid(nameEnd + 1).simplified().split(' ');
+    if (fields.size() < 20 || fields[0] == "Z" || fields[0] == "X")
+        return 0;
+    bool ok = false;
+    const quint64 start = fields[19].toULongLong(&ok);
+    return ok ? start : 0;
+}
+
+// A program's process, held by a pid file descriptor where the system has
+// them, so that a signal reaches that process and never a later one given
+// the same id.
+struct Held
+{
+    pid_t pid = 0;
+    quint64 start = 0;
+    int fd = -1;
+};
+
+void release(Held &held)
+{
+    if (held.fd >= 0)
+        ::close(held.fd);
+    held.fd = -1;
+}
+
+// The program whose id and start time kvnrun wrote into idFile, while it runs.
+std::optional<Held> hold(const QString &idFile)
+{
+    const QList<QByteArray> words = readSmall(QFile::encodeName(idFile)).trimmed().split(' ');
+    if (words.size() != 2)
+        return std::nullopt;
+    bool pidRead = false;
+    bool startRead = false;
+    const qlonglong pid = words[0].toLongLong(&pidRead);
+    const quint64 start = words[1].toULongLong(&startRead);
+    if (!pidRead || !startRead || pid <= 1 || pid > INT_MAX || start == 0)
+        return std::nullopt;
+    Held held{pid_t(pid), start, -1};
+#ifdef SYS_pidfd_open
+    held.fd = int(::syscall(SYS_pidfd_open, held.pid, 0));
+#endif
+    // Looked at after the descriptor was taken: it then names the process
+    // that has this start time, or none.
+    if (startTimeOf(held.pid) != start) {
+        release(held);
+        return std::nullopt;
+    }
+    return held;
+}
+
+bool sendSignal(const Held &held, int number)
+{
+#ifdef SYS_pidfd_send_signal
+    if (held.fd >= 0)
+        return ::syscall(SYS_pidfd_send_signal, held.fd, number, nullptr, 0) == 0;
+#endif
+    return startTimeOf(held.pid) == held.start && ::kill(held.pid, number) == 0;
+}
+
+// Whether the process ended within limit.
+bool waitForEnd(const Held &held, std::chrono::milliseconds limit)
+{
+    const QDeadlineTimer deadline(limit);
+    while (held.fd >= 0) {
+        // A pid file descriptor reads as ready once its process has ended.
+        pollfd watch{held.fd, POLLIN, 0};
+        const int ready = ::poll(&watch, 1, int(deadline.remainingTime()));
+        if (ready > 0)
+            return true;
+        if (ready == 0)
+            return false;
+        if (errno != EINTR)
+            break;
+    }
+    for (;;) {
+        if (startTimeOf(held.pid) != held.start)
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        const timespec pause{0, 10'000'000};
+        ::nanosleep(&pause, nullptr);
+    }
+}
+
+constexpr std::chrono::milliseconds killWait(1000);
+
 } // namespace
 
-QtTerminal::QtTerminal(QString kvnrun, QProcessEnvironment environment)
+QtTerminal::QtTerminal(QString kvnrun, QProcessEnvironment environment, std::chrono::milliseconds grace)
     : m_kvnrun(std::move(kvnrun))
     , m_environment(std::move(environment))
+    , m_grace(grace)
 {
 }
 
@@ -98,6 +228,16 @@ Terminal::Result QtTerminal::run(const QString &program, const QString &workingF
     if (kvnrun.isEmpty())
         return {false, QStringLiteral("The program launcher kvnrun was not found (looked for %1).").arg(m_kvnrun)};
 
+    // Without a private folder the program runs all the same, though it
+    // cannot be found again.
+    QStringList command{kvnrun};
+    QString idFile;
+    if (const QString folder = m_folder.path(); !folder.isEmpty()) {
+        idFile = folder + QStringLiteral("program-%1.id").arg(++m_launched);
+        command << QStringLiteral("--id-file") << idFile;
+    }
+    command << QStringLiteral("--") << program;
+
     QStringList tried;
     for (const Candidate &candidate : candidates(m_environment.value(QStringLiteral("TERMINAL")))) {
         const QString terminal = find(candidate.program);
@@ -105,16 +245,52 @@ Terminal::Result QtTerminal::run(const QString &program, const QString &workingF
             continue;
         QProcess process;
         process.setProgram(terminal);
-        process.setArguments(arguments(candidate, {kvnrun, program}));
+        process.setArguments(arguments(candidate, command));
         process.setWorkingDirectory(workingFolder);
         process.setProcessEnvironment(m_environment);
         process.setStandardInputFile(QProcess::nullDevice());
-        if (process.startDetached())
+        if (process.startDetached()) {
+            if (!idFile.isEmpty())
+                m_launches.append({cleanAbsolute(program), idFile});
             return {};
+        }
         tried.append(terminal);
     }
     if (!tried.isEmpty())
         return {false, QStringLiteral("No terminal window could be opened (tried %1).").arg(tried.join(QStringLiteral(", ")))};
     return {false, QStringLiteral("No terminal program was found to run the program in. Install one (for "
                                   "example xterm), or name yours in the TERMINAL environment variable.")};
+}
+
+bool QtTerminal::isRunning(const QString &program)
+{
+    const QString wanted = cleanAbsolute(program);
+    for (const Launch &launch : std::as_const(m_launches)) {
+        if (launch.program != wanted)
+            continue;
+        if (std::optional<Held> held = hold(launch.idFile)) {
+            release(*held);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool QtTerminal::stop(const QString &program)
+{
+    const QString wanted = cleanAbsolute(program);
+    bool ended = true;
+    for (const Launch &launch : std::as_const(m_launches)) {
+        if (launch.program != wanted)
+            continue;
+        std::optional<Held> held = hold(launch.idFile);
+        if (!held)
+            continue;
+        if (!sendSignal(*held, SIGTERM) || !waitForEnd(*held, m_grace)) {
+            sendSignal(*held, SIGKILL);
+            ended = waitForEnd(*held, killWait) && ended;
+        }
+        release(*held);
+    }
+    return ended;
 }

@@ -1,13 +1,22 @@
 #pragma once
 
+#include "platform/qt/scratchfolder.h"
 #include "platform/terminal.h"
 
 #include <QList>
 #include <QProcessEnvironment>
 #include <QStringList>
 
+#include <chrono>
+
 // Opens the first terminal program found: the one named by $TERMINAL, then
 // x-terminal-emulator, then common terminals by name. Qt Core only.
+//
+// kvnrun writes the process id and start time of the program it started
+// into a file of KVN's private folder and removes it when the program ends;
+// a program counts as running only while a process with that id and that
+// start time lives, so a later process given the same id is never taken
+// for it.
 class QtTerminal : public Terminal
 {
 public:
@@ -28,10 +37,14 @@ public:
 
     // kvnrun is the launcher's path; the environment supplies TERMINAL and
     // PATH for the search, and is the environment the terminal starts with.
+    // grace is how long a program asked to end may take before it is killed.
     explicit QtTerminal(QString kvnrun = besideApplication(),
-                        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment());
+                        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment(),
+                        std::chrono::milliseconds grace = std::chrono::milliseconds(1500));
 
     Result run(const QString &program, const QString &workingFolder) override;
+    bool isRunning(const QString &program) override;
+    bool stop(const QString &program) override;
 
     // The terminals to try, in order, given the value of $TERMINAL (which
     // may carry arguments of its own).
@@ -42,6 +55,16 @@ public:
     static QString besideApplication();
 
 private:
+    struct Launch
+    {
+        QString program; // absolute and clean
+        QString idFile;  // where kvnrun names the program's process
+    };
+
     QString m_kvnrun;
     QProcessEnvironment m_environment;
+    std::chrono::milliseconds m_grace;
+    ScratchFolder m_folder;
+    QList<Launch> m_launches;
+    int m_launched = 0;
 };

@@ -54,6 +54,9 @@ void RunWindowWidget::connectTo(RunWindow &run)
     connect(m_stop.widget(), &QPushButton::clicked, this, [&run] { run.cmdStop_Click(); });
     // Queued: the logic is not called from inside the paint.
     connect(output(), &OutputView::painted, this, [&run] { run.Text1_Painted(); }, Qt::QueuedConnection);
+    run.measureVerdict([label = m_verdict.widget()](int width) {
+        return Twips::fromPixels(label->heightForWidth(Twips::toPixels(width)));
+    });
     run.Form_Resize();
 }
 

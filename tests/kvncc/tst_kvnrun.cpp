@@ -37,6 +37,12 @@ struct Piped
     }
 };
 
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 } // namespace
 
 class TestKvnrun : public QObject
@@ -149,7 +155,7 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("says");
-        QTest::newRow("--help") << QStringList{"--help"} << 0 << QByteArray("Usage: kvnrun [--] PROGRAM [ARGUMENT ...]\n");
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << QByteArray("Usage: kvnrun [--id-file FILE] [--] PROGRAM [ARGUMENT ...]\n");
         QTest::newRow("-h") << QStringList{"-h"} << 0 << QByteArray("Usage: kvnrun");
         QTest::newRow("--version") << QStringList{"--version"} << 0 << QByteArray("kvnrun (Korvane) 2.2\n");
         QTest::newRow("nothing to run") << QStringList{} << 2 << QByteArray("Usage: kvnrun");
@@ -182,6 +188,27 @@ private slots:
         QCOMPARE(run.process.exitCode(), 4);
         const QByteArray output = run.process.readAll();
         QVERIFY2(output.startsWith("ran with -x\n"), output.constData());
+    }
+
+    // While the program runs the file names its process: its id and its
+    // start time (field 22 of its stat line); it goes when the program ends.
+    void idFileNamesTheProgramWhileItRuns()
+    {
+        QTemporaryDir folder;
+        const QString idFile = folder.filePath(QStringLiteral("program.id"));
+        const QString pidFile = folder.filePath(QStringLiteral("pid"));
+        Piped run(kvnrun, {QStringLiteral("--id-file"), idFile, QStringLiteral("--"), QStringLiteral("/bin/sh"),
+                           QStringLiteral("-c"), QStringLiteral("echo $$ > pid; read line")},
+                  folder.path());
+        QVERIFY(QTest::qWaitFor([&] { return QFile::exists(idFile) && QFile(pidFile).size() > 0; }, 10000));
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(readAll(pidFile).trimmed())));
+        QVERIFY(stat.open(QIODevice::ReadOnly));
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        QCOMPARE(readAll(idFile), readAll(pidFile).trimmed() + ' ' + fields.at(19) + '\n');
+        QVERIFY(!QFile::exists(idFile + QStringLiteral(".new")));
+        QVERIFY(run.endsAfter("\nk"));
+        QVERIFY(!QFile::exists(idFile));
     }
 
     void programThatCannotStartStillWaits()
