@@ -79,6 +79,7 @@ void MainForm::Form_Load(const QString &commandLine)
         m_controls.Timer1.setEnabled(true);
     });
     runWindow.followFontSize([this] { return m_controls.Text1.fontSize(); });
+    compileRequest.beforeBuilding([this](const QString &program) { return postCompile.offerToStop(program); });
     compile.options.reset();
     compile.srcfile.clear();
     compile.newpath.clear();

@@ -20,6 +20,8 @@ void CompileRequest::cmdCompile_Click()
         return;
     if (!compilerConfirmed())
         return;
+    if (m_mayBuild && !m_mayBuild(m_parts.compile.newpath))
+        return;
 
     const CompileState &c = m_parts.compile;
     RunRequest &r = run.request;

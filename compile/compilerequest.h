@@ -9,6 +9,8 @@
 #include "platform/messages.h"
 #include "run/runwindow.h"
 
+#include <functional>
+
 // "Start Compiling!": makes sure the document is saved or the user chose
 // not to, turns the Compile panel into a run request, places the run
 // window beside the main window and starts the run.
@@ -37,6 +39,10 @@ public:
     // a response file.
     static QString configPrefix(const QString &configf);
 
+    // Asked before each compile with the program it is to build; false
+    // stops the compile (a copy of the program still running, say).
+    void beforeBuilding(std::function<bool(const QString &program)> mayBuild) { m_mayBuild = std::move(mayBuild); }
+
 private:
     void placeRunWindow();
     // Asks about a compiler that the settings file of someone else named;
@@ -44,4 +50,5 @@ private:
     bool compilerConfirmed();
 
     Parts m_parts;
+    std::function<bool(const QString &)> m_mayBuild;
 };
