@@ -95,7 +95,16 @@ private:
             if (requested.match(note.message).hasMatch())
                 chain.append({note.file, note.line, note.column});
         }
-        chain += m_diagnostics.at(index).includedFrom;
+        // GCC names the includes only when the file changes: a later message
+        // in the same header was brought in the same way.
+        for (qsizetype i = index; i >= 0; --i) {
+            const Diagnostic &earlier = m_diagnostics.at(i);
+            if (!earlier.includedFrom.isEmpty()) {
+                if (earlier.file == m_diagnostics.at(index).file)
+                    chain += earlier.includedFrom;
+                break;
+            }
+        }
         for (const Diagnostic::Place &place : chain) {
             const QString path = usersFile(place.file);
             if (path.isEmpty() || place.line <= 0)

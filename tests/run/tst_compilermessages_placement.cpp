@@ -380,6 +380,10 @@ private slots:
             << QStringLiteral("sortlist.cpp:7:10 invalid operands to binary expression ('std::_List_iterator<int>' and "
                               "'std::_List_iterator<int>') (in /usr/bin/../lib/gcc/x86_64-linux-gnu/12/../../../../"
                               "include/c++/12/bits/stl_algo.h:1938)");
+        QTest::newRow("GCC, a macro of the user's breaks a library header")
+            << QStringLiteral("gcc-macro") << QStringLiteral("macro.cpp")
+            << QStringLiteral("macro.cpp:1:0 attribute ‘access(__write_only__, 1, 4)’ positional argument 2 references "
+                              "non-integer argument type ‘int*’ (in /usr/include/string.h:56)");
         QTest::newRow("an error in the user's own file stays")
             << QStringLiteral("gcc-header") << QStringLiteral("use shapes.cpp")
             << QStringLiteral("shapes.h:4:9 expected ‘;’ at end of member declaration");
@@ -394,9 +398,29 @@ private slots:
                       {folder + QStringLiteral("member.cpp"), memberCpp},   {folder + QStringLiteral("twice.cpp"), twiceCpp},
                       {folder + QStringLiteral("once.cpp"), onceCpp},       {folder + QStringLiteral("nomain.cpp"), nomainCpp},
                       {folder + QStringLiteral("sortlist.cpp"), sortlistCpp},
+                      {folder + QStringLiteral("macro.cpp"), QStringLiteral("#include <cstdio>\n#define size_t int*\n")},
                       {folder + QStringLiteral("shapes.h"), QStringLiteral("struct Shape {\n\n\n    int sides\n};\n")},
                       {folder + QStringLiteral("use shapes.cpp"), QStringLiteral("#include \"shapes.h\"\n")}};
         QTEST(firstErrorPlaced(name, disk, compiled), "placed");
+    }
+
+    // GCC names the includes once for the messages of one header: each of
+    // them is placed on the user's line that brought the header in.
+    void laterMessagesOfTheSameHeader()
+    {
+        Disk disk;
+        disk.files = {{folder + QStringLiteral("macro.cpp"), QStringLiteral("#include <cstdio>\n#define size_t int*\n")}};
+        const ParsedOutput parsed = CompilerOutput::parse(sample(QStringLiteral("gcc-macro")));
+        const QList<Placement> placed = MessagePlacement::place(parsed.diagnostics, disk.sources(QStringLiteral("macro.cpp")));
+        int errors = 0;
+        for (qsizetype i = 0; i < parsed.diagnostics.size(); ++i) {
+            if (!parsed.diagnostics.at(i).isError())
+                continue;
+            ++errors;
+            QCOMPARE(placed.at(i).path, folder + QStringLiteral("macro.cpp"));
+            QCOMPARE(placed.at(i).line, 1);
+        }
+        QCOMPARE(errors, 10);
     }
 
     // A name used only in a header of the user's is found there; a call
