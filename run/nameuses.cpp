@@ -17,7 +17,7 @@ bool isIdentifierPart(QChar c)
 }
 
 // Words after which a name is read as a value, not declared.
-bool isExpressionWord(const QString &word)
+bool isExpressionWord(QStringView word)
 {
     static const QSet<QString> words = {
         QStringLiteral("return"), QStringLiteral("case"),     QStringLiteral("else"),   QStringLiteral("do"),
@@ -25,14 +25,14 @@ bool isExpressionWord(const QString &word)
         QStringLiteral("not"),    QStringLiteral("and"),      QStringLiteral("or"),     QStringLiteral("co_return"),
         QStringLiteral("co_await"), QStringLiteral("co_yield"), QStringLiteral("goto"),   QStringLiteral("typeid"),
     };
-    return words.contains(word);
+    return words.contains(word.toString());
 }
 
 struct Token
 {
     enum class Type { Word, Punctuation };
     Type type = Type::Punctuation;
-    QString text;
+    QStringView text; // into the text read, which outlives its tokens
     int line = 1;
     int offset = 0; // in its line
 };
@@ -76,7 +76,7 @@ public:
                 const qsizetype start = m_at;
                 while (m_at < m_text.size() && isIdentifierPart(m_text[m_at]))
                     ++m_at;
-                t.text = m_text.mid(start, m_at - start);
+                t.text = QStringView(m_text).mid(start, m_at - start);
                 // A prefixed literal: L"..", u8'..'.
                 if (m_at < m_text.size() && (m_text[m_at] == u'"' || m_text[m_at] == u'\'')
                     && (t.text == u"L" || t.text == u"u" || t.text == u"U" || t.text == u"u8")) {
@@ -85,13 +85,16 @@ public:
                 }
                 out.append(t);
             } else if (c.isDigit()) {
-                while (m_at < m_text.size() && (isIdentifierPart(m_text[m_at]) || m_text[m_at] == u'.'))
+                // 1.5e3, 0x1F, 1'000'000
+                while (m_at < m_text.size()
+                       && (isIdentifierPart(m_text[m_at]) || m_text[m_at] == u'.'
+                           || (m_text[m_at] == u'\'' && peek(1).isLetterOrNumber())))
                     ++m_at;
             } else {
-                Token t{Token::Type::Punctuation, QString(c), m_line, int(m_at - m_lineStart)};
+                Token t{Token::Type::Punctuation, QStringView(m_text).mid(m_at, 1), m_line, int(m_at - m_lineStart)};
                 // "::" and "->" each count as one.
                 if ((c == u':' && peek(1) == u':') || (c == u'-' && peek(1) == u'>')) {
-                    t.text += peek(1);
+                    t.text = QStringView(m_text).mid(m_at, 2);
                     ++m_at;
                 }
                 ++m_at;

@@ -241,6 +241,9 @@ private slots:
             << QStringLiteral("int Box::area() const { return w; }\nint f() { return ns::area(1) + p->area(); }\n")
             << QStringLiteral("area")
             << QStringList{QStringLiteral("1:9 definition"), QStringLiteral("2:21 call"), QStringLiteral("2:34 call")};
+        QTest::newRow("digit separators are no character literal")
+            << QStringLiteral("long n = 1'000'000; int m = square(n); char c = 'x';\n") << QStringLiteral("square")
+            << QStringList{QStringLiteral("1:28 call")};
         QTest::newRow("CR LF lines and an initial value")
             << QStringLiteral("int counter = 0;\r\nvoid f()\r\n{\r\n\tcounter = 2;\r\n}\r\n") << QStringLiteral("counter")
             << QStringList{QStringLiteral("1:4 definition"), QStringLiteral("4:1 use")};
