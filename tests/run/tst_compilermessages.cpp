@@ -358,6 +358,7 @@ private slots:
         QTest::newRow("kvncc, a linker failure") << sample(QStringLiteral("kvncc-link")) << QStringLiteral("1 error, 1 warning");
         QTest::newRow("GNU ld") << sample(QStringLiteral("gcc-link-square")) << QStringLiteral("1 error, 0 warnings");
         QTest::newRow("lld") << sample(QStringLiteral("lld-link-member")) << QStringLiteral("2 errors, 0 warnings");
+        QTest::newRow("kvncc, GNU ld") << sample(QStringLiteral("kvncc-link-square")) << QStringLiteral("1 error, 0 warnings");
         QTest::newRow("GNU ld, three undefined uses")
             << sample(QStringLiteral("gcc-link-member")) << QStringLiteral("3 errors, 2 warnings");
     }

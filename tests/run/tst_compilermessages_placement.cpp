@@ -353,6 +353,7 @@ private slots:
         QTest::newRow("lld") << QStringLiteral("lld-link-square") << QStringLiteral("square.cpp") << square;
         QTest::newRow("lld with debug information") << QStringLiteral("lld-link-g") << QStringLiteral("square.cpp")
                                                     << square;
+        QTest::newRow("GNU ld through kvncc") << QStringLiteral("kvncc-link-square") << QStringLiteral("square.cpp") << square;
         QTest::newRow("GNU ld, a C name") << QStringLiteral("gcc-link-c") << QStringLiteral("square.c")
                                           << QStringLiteral("square.c:7:19 declared but never defined: square");
         QTest::newRow("lld, a C name") << QStringLiteral("lld-link-c") << QStringLiteral("square.c")
@@ -378,6 +379,11 @@ private slots:
             << QStringLiteral("gcc-sort") << QStringLiteral("sortlist.cpp")
             << QStringLiteral("sortlist.cpp:7:14 no match for ‘operator-’ (operand types are ‘std::_List_iterator<int>’ "
                               "and ‘std::_List_iterator<int>’) (in /usr/include/c++/12/bits/stl_algo.h:1938)");
+        QTest::newRow("GCC through kvncc, an error in a library header")
+            << QStringLiteral("kvncc-sort") << QStringLiteral("sortlist.cpp")
+            << QStringLiteral("sortlist.cpp:7:14 no match for ‘operator-’ in ‘__last - __first’ (operand types are "
+                              "‘std::_List_iterator<int>’ and ‘std::_List_iterator<int>’) (in "
+                              "/usr/include/c++/12/bits/stl_algo.h:1938)");
         QTest::newRow("Clang, an error in a library header")
             << QStringLiteral("clang-sort") << QStringLiteral("sortlist.cpp")
             << QStringLiteral("sortlist.cpp:7:10 invalid operands to binary expression ('std::_List_iterator<int>' and "
