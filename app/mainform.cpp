@@ -226,6 +226,18 @@ void MainForm::mnuExit_Click()
     m_controls.window.unload();
 }
 
+void MainForm::Form_Activate()
+{
+    // A compile being started is in the middle of its own questions and
+    // its save; the next activation looks instead.
+    if (compileRequest.starting())
+        return;
+    const Document::DiskCheck found = document.checkDisk();
+    // Text that became unsaved without an edit is kept like typing is.
+    if ((found == Document::DiskCheck::Kept || found == Document::DiskCheck::Removed) && m_recovery)
+        m_recovery->edited();
+}
+
 void MainForm::Form_Unload()
 {
     m_services.files.remove(RunFiles::results(state.WorkDir));

@@ -89,6 +89,9 @@ public:
     void Form_Load(const QString &commandLine);
     void Form_Resize();
     void Form_Unload();
+    // The window became the active one again: the document's file may have
+    // been changed by another program meanwhile.
+    void Form_Activate();
 
     void mnuMain_Click() { showPanel(0); }
     void mnuCompile_Click() { showPanel(1); }

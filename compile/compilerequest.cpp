@@ -2,6 +2,8 @@
 
 #include "optioncatalogue.h"
 
+#include <QScopeGuard>
+
 QString CompileRequest::configPrefix(const QString &configf)
 {
     return configf.isEmpty() || configf.endsWith(QLatin1String("cfg")) ? QStringLiteral("+") : QStringLiteral("@");
@@ -9,6 +11,8 @@ QString CompileRequest::configPrefix(const QString &configf)
 
 void CompileRequest::cmdCompile_Click()
 {
+    m_starting = true;
+    const auto started = qScopeGuard([this] { m_starting = false; });
     RunWindow &run = m_parts.runWindow;
     if (run.isRunning()) {
         m_parts.messages.show(QStringLiteral("A compile is already running. Wait for it to end, or stop it in the run window."),
@@ -16,8 +20,14 @@ void CompileRequest::cmdCompile_Click()
         return;
     }
     // After No the file as last written is compiled.
-    if (!m_parts.document.offerToSave())
+    if (!m_parts.document.offerToSave()) {
+        // The user answered a question about the file, not about the
+        // compile: that nothing was compiled is not to go unsaid.
+        if (m_parts.document.declinedOverwrite())
+            m_parts.messages.show(cancelledForDiskChangeText(m_parts.document.fileName()),
+                                  QStringLiteral("Compile cancelled"), Buttons::Ok, Icon::Information);
         return;
+    }
     if (!compilerConfirmed())
         return;
     if (m_mayBuild && !m_mayBuild(m_parts.compile.newpath))
@@ -66,6 +76,14 @@ bool CompileRequest::compilerConfirmed()
         c.CompilerPath = u.fallback;
     c.unconfirmedCompiler.reset();
     return true;
+}
+
+QString CompileRequest::cancelledForDiskChangeText(const QString &path)
+{
+    return QStringLiteral("Compile cancelled: %1 was changed on disk by another program, and your text was not saved "
+                          "over it. Nothing was compiled.\rTo compile your text, save it and let it replace the file; to "
+                          "compile the file as it is now, open it again. Then start the compile again.")
+        .arg(path);
 }
 
 void CompileRequest::mnuOutput_Click()

@@ -43,6 +43,14 @@ public:
     // stops the compile (a copy of the program still running, say).
     void beforeBuilding(std::function<bool(const QString &program)> mayBuild) { m_mayBuild = std::move(mayBuild); }
 
+    // While a compile is being started: its questions and its save hold the
+    // document, and nothing else may ask about it in between.
+    bool starting() const { return m_starting; }
+
+    // Why a compile stopped at its save: the file had been changed on disk
+    // and the user chose not to overwrite it.
+    static QString cancelledForDiskChangeText(const QString &path);
+
 private:
     void placeRunWindow();
     // Asks about a compiler that the settings file of someone else named;
@@ -51,4 +59,5 @@ private:
 
     Parts m_parts;
     std::function<bool(const QString &)> m_mayBuild;
+    bool m_starting = false;
 };

@@ -3,7 +3,10 @@
 #include "caretstatus.h"
 #include "newfiletemplate.h"
 
+#include <QScopeGuard>
 #include <QStringList>
+
+#include <algorithm>
 
 Document::Document(EditorState &state, EditorControls controls, const CTextBoxEx &textBoxEx, Services services,
                    const MenuItem &mnuFileSaved)
@@ -27,6 +30,7 @@ QString Document::saveFilter()
 
 bool Document::offerToSave()
 {
+    m_declinedOverwrite = false;
     if (m_state.FileSaved)
         return true;
     switch (m_services.messages.show(savePromptText(), savePromptText(), Buttons::YesNoCancel, Icon::Information)) {
@@ -61,6 +65,7 @@ void Document::mnuNew_Click()
     // a planted link, or to read someone else's text.
     m_controls.Text1.setText(QString::fromLatin1(NewFileTemplate::bytes()));
     m_diskStamp.reset();
+    m_answeredDiskChange.reset();
     m_takenBackup.clear();
     m_format = TextFormat{};
     m_state.currFilename.clear();
@@ -264,6 +269,7 @@ bool Document::load(const QString &path, bool asSource)
     m_state.currFilename = path;
     m_controls.lblFilename.setCaption(path);
     m_diskStamp = m_services.files.stamp(path);
+    m_answeredDiskChange.reset();
     m_isSource = asSource;
     if (asSource)
         m_services.sourceLink.documentOpened(path);
@@ -308,6 +314,7 @@ bool Document::write(const QString &path)
     }
     m_controls.Text1.setModified(false);
     m_diskStamp = m_services.files.stamp(path);
+    m_answeredDiskChange.reset();
     return true;
 }
 
@@ -322,6 +329,109 @@ bool Document::changedOnDisk()
                                         .arg(m_state.currFilename),
                                     QStringLiteral("File changed on disk"), Buttons::YesNo, Icon::Exclamation)
            != Reply::Yes;
+}
+
+Document::DiskCheck Document::checkDisk()
+{
+    if (m_checkingDisk)
+        return DiskCheck::Busy;
+    if (m_state.currFilename.isEmpty() || !m_diskStamp)
+        return DiskCheck::Unchanged;
+    const std::optional<FileSystem::Stamp> now = m_services.files.stamp(m_state.currFilename);
+    if (now == m_diskStamp || (m_answeredDiskChange && *m_answeredDiskChange == now))
+        return DiskCheck::Unchanged;
+    m_checkingDisk = true;
+    const auto done = qScopeGuard([this] { m_checkingDisk = false; });
+    // Whatever the answer, this change has been dealt with; a later one is
+    // asked about again.
+    m_answeredDiskChange = now;
+    const QString &path = m_state.currFilename;
+    const QString title = QStringLiteral("File changed on disk");
+    if (!now) {
+        // An empty text in place of the user's would help no one: the text
+        // stays, to be saved again.
+        m_services.messages.show(QStringLiteral("%1 was deleted or renamed by another program.\r"
+                                                "KVN keeps your text, not saved; saving it writes the file again.")
+                                     .arg(path),
+                                 title, Buttons::Ok, Icon::Exclamation);
+        markUnsaved();
+        return DiskCheck::Removed;
+    }
+    // A file rewritten with the same text (touched, checked out again) has
+    // nothing to reload.
+    if (m_state.FileSaved && now->size == m_diskStamp->size && diskHoldsShownText()) {
+        m_diskStamp = now;
+        m_answeredDiskChange.reset();
+        return DiskCheck::Unchanged;
+    }
+    const QString question =
+        m_state.FileSaved
+            ? QStringLiteral("%1 was changed by another program.\rReload it? (Undo brings back the text shown now.)\r"
+                             "No keeps the text shown now, as unsaved text; saving it then asks before replacing "
+                             "the file.")
+            : QStringLiteral("%1 was changed by another program.\rReload it and lose your changes in KVN? (Undo "
+                             "brings them back.)\rNo keeps your text, not saved; saving it then asks before "
+                             "replacing the file.");
+    if (m_services.messages.show(question.arg(path), title, Buttons::YesNo, Icon::Exclamation) == Reply::Yes
+        && reload()) {
+        return DiskCheck::Reloaded;
+    }
+    markUnsaved();
+    return DiskCheck::Kept;
+}
+
+bool Document::diskHoldsShownText()
+{
+    const std::optional<QByteArray> bytes = m_services.files.read(m_state.currFilename, largestFileBytes);
+    return bytes && *bytes == TextCodec::encodeUtf8(m_controls.Text1.textUtf8(), m_format).bytes;
+}
+
+bool Document::reload()
+{
+    const QString path = m_state.currFilename;
+    // The stamp before the read: a write that comes during it then shows
+    // as a change at the next look instead of passing unseen.
+    const std::optional<FileSystem::Stamp> stamp = m_services.files.stamp(path);
+    std::optional<QByteArray> bytes = readChecked(path);
+    if (!bytes)
+        return false;
+    DecodedText decoded = TextCodec::decode(*bytes);
+    bytes.reset();
+    // One edit over the whole text, so that Undo brings the user's back;
+    // the caret stays about where it was.
+    const int caret = m_controls.Text1.selectionStart();
+    m_controls.Text1.setMarks({});
+    // A read-only text refuses edits, and holds nothing of the user's to
+    // bring back: it simply becomes the file's.
+    if (m_readOnly)
+        m_controls.Text1.setText(decoded.text);
+    else
+        m_controls.Text1.replace(0, m_controls.Text1.length(), decoded.text);
+    m_controls.Text1.setSelectionStart(std::min(caret, m_controls.Text1.length()));
+    m_format = decoded.format;
+    m_diskStamp = stamp;
+    m_answeredDiskChange.reset();
+    m_takenBackup.clear();
+    m_state.FileSaved = true;
+    showSaved();
+    m_controls.Text1.setModified(false);
+    m_state.LastSearchPos = m_controls.Text1.selectionStart();
+    m_controls.lblLine.setCaption(CaretStatus::caretLineText(m_textBoxEx.GetLineFromChar(m_state.LastSearchPos),
+                                                             m_textBoxEx.LineCount()));
+    if (m_onOpened)
+        m_onOpened();
+    return true;
+}
+
+void Document::markUnsaved()
+{
+    // A read-only text holds nothing of the user's to save.
+    if (!m_state.FileSaved || m_readOnly)
+        return;
+    m_state.FileSaved = false;
+    m_controls.window.setTitle(m_state.FormName + QStringLiteral(" #"));
+    m_controls.lblFilename.setColours(m_state.colours.FSaveB_N, m_state.colours.FSaveT_N);
+    m_controls.Text1.setModified(true);
 }
 
 void Document::confirmSaved()
@@ -339,7 +449,13 @@ void Document::mnuSave_Click()
     }
     if (refusedReadOnly(m_state.currFilename))
         return;
-    if (changedOnDisk() || !write(m_state.currFilename)) {
+    m_declinedOverwrite = false;
+    if (changedOnDisk()) {
+        m_declinedOverwrite = true;
+        m_state.GoCancel = true;
+        return;
+    }
+    if (!write(m_state.currFilename)) {
         m_state.GoCancel = true;
         return;
     }

@@ -77,8 +77,25 @@ public:
     const std::optional<FileSystem::Stamp> &diskStamp() const { return m_diskStamp; }
 
     // Called after each file is loaded as the document, by whatever route
-    // (start-up, Open, a drop, a compiler message).
+    // (start-up, Open, a drop, a compiler message), and after a reload.
     void onOpened(std::function<void()> handler) { m_onOpened = std::move(handler); }
+
+    // What a look at the document's file on disk found.
+    enum class DiskCheck {
+        Unchanged, // as read or written here, or a change already answered; or no file
+        Reloaded,  // the file's text replaced the shown one, as one undoable edit
+        Kept,      // the user kept the shown text, which now counts as unsaved
+        Removed,   // the file is gone; the user was told, the text counts as unsaved
+        Busy,      // not looked at: a look is already asking the user
+    };
+    // Looks whether another program changed, replaced or removed the file
+    // since it was read or written here. Only the file's stamp is read,
+    // unless it changed; each change is asked about once, whatever the
+    // answer. The save still asks before overwriting a file changed since.
+    DiskCheck checkDisk();
+    // Whether the last save question or save stopped because the user chose
+    // not to overwrite a file another program had changed.
+    bool declinedOverwrite() const { return m_declinedOverwrite; }
 
     static QString savePromptText() { return QStringLiteral("Would you like to save your file?"); }
     static QString openFilter();
@@ -102,6 +119,13 @@ private:
     // Whether the file was changed by another program since it was read or
     // written here and the user chose not to overwrite it.
     bool changedOnDisk();
+    // Puts the file's text in place of the shown one; false, with the user
+    // told why, when it could not be read.
+    bool reload();
+    // The shown text no longer matches the file: it counts as unsaved.
+    void markUnsaved();
+    // Whether the file holds exactly what saving the shown text would write.
+    bool diskHoldsShownText();
     void confirmSaved();
     void setReadOnly(bool readOnly);
     // Tells the user that the read-only document is not written; true when
@@ -123,4 +147,9 @@ private:
     QString m_takenBackupOf;
     std::optional<FileSystem::Stamp> m_takenBackupStamp;
     std::function<void()> m_onOpened;
+    // The change on disk (the file's stamp then, nothing for a removal)
+    // that the user was last asked about; not asked about again.
+    std::optional<std::optional<FileSystem::Stamp>> m_answeredDiskChange;
+    bool m_checkingDisk = false;
+    bool m_declinedOverwrite = false;
 };

@@ -414,6 +414,25 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->ignore();
 }
 
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !m_form || m_activationQueued)
+        return;
+    // Looked at once the activation is over rather than inside it, and not
+    // under a dialog of this program: a question then would stack on the
+    // one showing. Closing that dialog activates the window again.
+    m_activationQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_activationQueued = false;
+            if (isActiveWindow() && !QApplication::activeModalWidget() && !m_unloading)
+                m_form->Form_Activate();
+        },
+        Qt::QueuedConnection);
+}
+
 void MainWindow::commitData(QSessionManager &manager)
 {
     if (m_placement)

@@ -65,6 +65,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void buildMenus();
@@ -134,4 +135,5 @@ private:
     QtTimer m_placementTimer;
     std::unique_ptr<WindowPlacementKeeper> m_placement;
     bool m_unloading = false;
+    bool m_activationQueued = false;
 };

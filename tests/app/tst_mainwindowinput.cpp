@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -33,6 +34,8 @@ public:
     QStringList over;                 // the object name of the window each stood over
     QStringList promptAnswers;        // typed into input prompts, in turn
     QMessageBox::StandardButton boxAnswer = QMessageBox::Cancel;
+    QHash<QString, QMessageBox::StandardButton> answerByTitle; // before boxAnswer
+    std::function<void(QWidget *)> beforeAnswer = [](QWidget *) {};
     std::function<void(QFileDialog *)> onFileDialog = [](QFileDialog *d) { d->reject(); };
 
     DialogAnswerer()
@@ -49,11 +52,12 @@ private:
             return;
         seen.append(modal->windowTitle());
         over.append(modal->parentWidget() ? modal->parentWidget()->window()->objectName() : QString());
+        beforeAnswer(modal);
         if (auto *prompt = qobject_cast<QInputDialog *>(modal)) {
             prompt->setTextValue(promptAnswers.isEmpty() ? QString() : promptAnswers.takeFirst());
             prompt->accept();
         } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-            QAbstractButton *button = box->button(boxAnswer);
+            QAbstractButton *button = box->button(answerByTitle.value(box->windowTitle(), boxAnswer));
             (button ? button : box->buttons().constFirst())->click();
         } else if (auto *files = qobject_cast<QFileDialog *>(modal)) {
             onFileDialog(files);
@@ -139,6 +143,42 @@ private:
         QVERIFY(form().document.OpenSourceFile(Document::OpenMode::LoadGiven, p, {}));
         editor()->setFocus();
         settle();
+    }
+
+    // Another program writes the file, as an editor or a version control
+    // tool beside KVN would.
+    static bool writeByAnotherProcess(const QString &path, const QByteArray &bytes)
+    {
+        QProcess sh;
+        sh.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("printf '%s' \"$1\" > \"$2\""),
+                                              QStringLiteral("sh"), QString::fromUtf8(bytes), path});
+        return sh.waitForFinished(10000) && sh.exitStatus() == QProcess::NormalExit && sh.exitCode() == 0;
+    }
+
+    // The user works in another window, where meanwhile happens, and comes
+    // back to KVN's.
+    void leaveAndComeBack(const std::function<void()> &meanwhile)
+    {
+        QWidget other;
+        other.setObjectName(QStringLiteral("otherProgram"));
+        other.resize(200, 100);
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        meanwhile();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        settle();
+    }
+
+    // The window active again after a box closed, as the desktop makes it,
+    // and the keys in the editor.
+    void backFromTheBox()
+    {
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        editor()->setFocus();
+        QTRY_VERIFY(editor()->hasFocus());
     }
 
     // Saves through Ctrl+S without the "File saved." box.
@@ -611,6 +651,100 @@ private slots:
         QCOMPARE(editor()->SendScintilla(QsciScintillaBase::SCI_GETZOOM), zoom + 1);
         key(Qt::Key_0, Qt::ControlModifier);
         QCOMPARE(editor()->SendScintilla(QsciScintillaBase::SCI_GETZOOM), 0L);
+    }
+
+    // The file open in KVN changed by another program while the user was in
+    // another window: coming back asks. Reload puts the file's text in, and
+    // Ctrl+Z brings the user's back; keep leaves the text as it is, unsaved,
+    // and the same change is not asked about again, while the save still
+    // asks before it replaces the newer file.
+    void aFileChangedMeanwhileIsAskedAboutOnComingBack_data()
+    {
+        QTest::addColumn<bool>("reload");
+        QTest::newRow("reload, then undo") << true;
+        QTest::newRow("keep my text") << false;
+    }
+
+    void aFileChangedMeanwhileIsAskedAboutOnComingBack()
+    {
+        QFETCH(bool, reload);
+        const QString title = QStringLiteral("File changed on disk");
+        const QString path = writeFile(QStringLiteral("changing.cpp"), "int a;\n");
+        openGiven(path);
+        type(QStringLiteral("x"));
+        const QString mine = editor()->text();
+        QCOMPARE(mine, QStringLiteral("xint a;\r\n"));
+        DialogAnswerer answers;
+        answers.answerByTitle.insert(title, reload ? QMessageBox::Yes : QMessageBox::No);
+        answers.boxAnswer = QMessageBox::Ok;
+
+        leaveAndComeBack([&] { QVERIFY(writeByAnotherProcess(path, "int theirs;\n")); });
+        if (QTest::currentTestFailed())
+            return;
+        QTRY_COMPARE(answers.seen, QStringList{title});
+        if (reload) {
+            QCOMPARE(editor()->text(), QStringLiteral("int theirs;\r\n"));
+            QCOMPARE(m_window->windowTitle(), QStringLiteral("Korvane (KVN) 2.2"));
+            QVERIFY(form().state.FileSaved);
+            backFromTheBox();
+            key(Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(editor()->text(), mine);
+            QCOMPARE(m_window->windowTitle(), QStringLiteral("Korvane (KVN) 2.2 #"));
+            QVERIFY(!form().state.FileSaved);
+            return;
+        }
+        QCOMPARE(editor()->text(), mine);
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Korvane (KVN) 2.2 #"));
+
+        // Away and back again: the change was answered.
+        leaveAndComeBack([] {});
+        settle();
+        QCOMPARE(answers.seen, QStringList{title});
+
+        // The save asks before it replaces the newer file; No leaves it.
+        saveWithKeys();
+        QTRY_COMPARE(answers.seen, (QStringList{title, title}));
+        QCOMPARE(readFile(path), QByteArray("int theirs;\n"));
+        QCOMPARE(editor()->text(), mine);
+    }
+
+    // A file removed meanwhile is told of; the text stays, unsaved, and is
+    // not replaced by nothing.
+    void aFileRemovedMeanwhileIsToldOfOnComingBack()
+    {
+        const QString path = writeFile(QStringLiteral("going.cpp"), "int a;\n");
+        openGiven(path);
+        DialogAnswerer answers;
+        answers.boxAnswer = QMessageBox::Ok;
+        leaveAndComeBack([&] { QVERIFY(QFile::remove(path)); });
+        if (QTest::currentTestFailed())
+            return;
+        QTRY_COMPARE(answers.seen, QStringList{QStringLiteral("File changed on disk")});
+        QCOMPARE(editor()->text(), QStringLiteral("int a;\r\n"));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Korvane (KVN) 2.2 #"));
+        backFromTheBox();
+        saveWithKeys();
+        QCOMPARE(readFile(path), QByteArray("int a;\n"));
+    }
+
+    // A compile whose save stops because the user keeps the newer file on
+    // disk says that nothing was compiled, and runs nothing.
+    void aCompileStoppedAtAChangedFileSaysSo()
+    {
+        const QString path = writeFile(QStringLiteral("compiled.cpp"), "int main() { return 0; }\n");
+        openGiven(path);
+        type(QStringLiteral("x"));
+        // Changed while KVN's window stays the active one: only the save sees it.
+        QVERIFY(writeByAnotherProcess(path, "int main() { return 1; }\n"));
+        DialogAnswerer answers;
+        answers.answerByTitle.insert(Document::savePromptText(), QMessageBox::Yes);
+        answers.answerByTitle.insert(QStringLiteral("File changed on disk"), QMessageBox::No);
+        answers.boxAnswer = QMessageBox::Ok;
+        key(Qt::Key_F9, Qt::ControlModifier);
+        QTRY_COMPARE(answers.seen, (QStringList{Document::savePromptText(), QStringLiteral("File changed on disk"),
+                                                QStringLiteral("Compile cancelled")}));
+        QVERIFY(!m_window->runWindow().isVisible());
+        QCOMPARE(readFile(path), QByteArray("int main() { return 1; }\n"));
     }
 };
 
