@@ -1,26 +1,35 @@
 #!/usr/bin/env bash
 # Start-up time of kvn against a bare Qt window, on a private Xvfb display.
 #
-#   bench/run-startup.sh [-n RUNS] [-b BUILD_DIR] [--wm]
+#   bench/run-startup.sh [-n RUNS] [-r ROUNDS] [-b BUILD_DIR] [--wm]
 #
-#   -n RUNS       runs of each program (default 10)
+#   -n RUNS       runs of each program in a round (default 5)
+#   -r ROUNDS     rounds (default 6)
 #   -b BUILD_DIR  where kvn, bench_bare_window and bench_startup are (default build/)
 #   --wm          run openbox on the display, so each window is framed first
 #
-# Prints each program's median time from start to its first mapped window
-# and the ratio of the two. Needs xvfb (and openbox for --wm).
+# The two programs take turns: each round runs one of them RUNS times, then
+# the other (which goes first alternates), so a machine that gets busier or
+# quieter during the run weighs on both alike. Prints each round's medians
+# and ratio, then each program's median over all its runs, the ratio of those
+# medians and the median of the rounds' ratios, the figure to quote. Needs
+# xvfb (and openbox for --wm).
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-runs=10 build=$root/build with_wm=0
+runs=5 rounds=6 build=$root/build with_wm=0
+usage() { echo "usage: run-startup.sh [-n RUNS] [-r ROUNDS] [-b BUILD_DIR] [--wm]" >&2; exit 2; }
 while [ $# -gt 0 ]; do
   case "$1" in
     -n) runs=${2:?-n needs a number}; shift 2 ;;
+    -r) rounds=${2:?-r needs a number}; shift 2 ;;
     -b) build=${2:?-b needs a folder}; shift 2 ;;
     --wm) with_wm=1; shift ;;
-    *) echo "usage: run-startup.sh [-n RUNS] [-b BUILD_DIR] [--wm]" >&2; exit 2 ;;
+    *) usage ;;
   esac
 done
+case "$runs$rounds" in *[!0-9]*) usage ;; esac
+[ "$runs" -gt 0 ] && [ "$rounds" -gt 0 ] || usage
 build=$(cd "$build" && pwd)
 for program in kvn bench_bare_window bench_startup; do
   [ -x "$build/$program" ] || { echo "run-startup: $build/$program not built" >&2; exit 2; }
@@ -68,30 +77,52 @@ if [ "$with_wm" = 1 ]; then
   kill -0 "$wm_pid" 2>/dev/null || { echo "run-startup: openbox did not start" >&2; exit 1; }
 fi
 
-# kvn keeps its settings in the current folder: give it an empty one.
+# kvn keeps its settings in the current folder and its window's place and
+# unsaved text under the XDG folders: give it empty ones of its own, so the
+# user's files are neither read nor written.
 work=$(mktemp -d)
+mkdir -p "$work/config" "$work/state"
+export XDG_CONFIG_HOME=$work/config XDG_STATE_HOME=$work/state
 cd "$work"
 
-median_of() {
+# The times of one batch of runs of a program, one per line, in ms.
+times_of() {
   local name=$1 out
   shift
-  echo "== $name" >&2
   if ! out=$("$build/bench_startup" -n "$runs" -- "$@"); then
     printf '%s\n' "$out" >&2
     echo "run-startup: $name did not start every time" >&2
     return 1
   fi
-  printf '%s\n' "$out" >&2
-  printf '%s\n' "$out" | awk '/^median:/ { print $2 }'
+  printf '%s\n' "$out" | awk '/^run [0-9]+: [0-9.]+ ms$/ { print $3 }'
 }
 
-kvn_ms=$(median_of kvn "$build/kvn")
-bare_ms=$(median_of bench_bare_window "$build/bench_bare_window")
-if [ -z "$kvn_ms" ] || [ -z "$bare_ms" ]; then echo "run-startup: no median" >&2; exit 1; fi
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) exit 1; print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+all_kvn='' all_bare='' ratios=''
+for round in $(seq "$rounds"); do
+  if [ $((round % 2)) = 1 ]; then
+    kvn_times=$(times_of kvn "$build/kvn")
+    bare_times=$(times_of bench_bare_window "$build/bench_bare_window")
+  else
+    bare_times=$(times_of bench_bare_window "$build/bench_bare_window")
+    kvn_times=$(times_of kvn "$build/kvn")
+  fi
+  k=$(printf '%s\n' "$kvn_times" | median)
+  b=$(printf '%s\n' "$bare_times" | median)
+  r=$(awk -v k="$k" -v b="$b" 'BEGIN { printf "%.3f", k / b }')
+  printf 'round %d: kvn %.1f ms, bare window %.1f ms, ratio %.2f\n' "$round" "$k" "$b" "$r"
+  all_kvn+="$kvn_times"$'\n' all_bare+="$bare_times"$'\n' ratios+="$r"$'\n'
+done
+
+kvn_ms=$(printf '%s' "$all_kvn" | median)
+bare_ms=$(printf '%s' "$all_bare" | median)
+ratio=$(printf '%s' "$ratios" | median)
 
 wm=none
 [ "$with_wm" = 1 ] && wm=openbox
-echo "display $DISPLAY (Xvfb), window manager: $wm, $runs runs each"
+echo "display $DISPLAY (Xvfb), window manager: $wm, $rounds rounds of $runs runs each"
 echo "kvn median:          $kvn_ms ms"
 echo "bare window median:  $bare_ms ms"
-awk -v k="$kvn_ms" -v b="$bare_ms" 'BEGIN { printf "ratio kvn / bare:    %.2f\n", k / b }'
+awk -v k="$kvn_ms" -v b="$bare_ms" 'BEGIN { printf "ratio of medians:    %.2f\n", k / b }'
+awk -v r="$ratio" 'BEGIN { printf "ratio kvn / bare:    %.2f (median of the rounds)\n", r }'

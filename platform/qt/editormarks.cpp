@@ -25,11 +25,6 @@ EditorMarks::EditorMarks(QsciScintilla *editor)
     : QObject(editor)
     , m_editor(editor)
 {
-    QStyle *style = editor->style();
-    editor->markerDefine(style->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(iconSize, iconSize).toImage(),
-                         errorMarker);
-    editor->markerDefine(style->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize, iconSize).toImage(),
-                         warningMarker);
     editor->setMarginType(marginNumber, QsciScintilla::SymbolMargin);
     editor->setMarginMarkerMask(marginNumber, (1 << errorMarker) | (1 << warningMarker));
     editor->setMarginWidth(marginNumber, 0);
@@ -43,8 +38,24 @@ EditorMarks::EditorMarks(QsciScintilla *editor)
     connect(editor, &QsciScintilla::SCN_UPDATEUI, this, &EditorMarks::caretMoved);
 }
 
+void EditorMarks::defineIcons()
+{
+    // Made with the first marks, not with the editor: the icons are read
+    // from image files, and reading the first one loads Qt's image plugins.
+    if (m_iconsDefined)
+        return;
+    m_iconsDefined = true;
+    QStyle *style = m_editor->style();
+    m_editor->markerDefine(style->standardIcon(QStyle::SP_MessageBoxCritical).pixmap(iconSize, iconSize).toImage(),
+                           errorMarker);
+    m_editor->markerDefine(style->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(iconSize, iconSize).toImage(),
+                           warningMarker);
+}
+
 void EditorMarks::set(const QList<Mark> &marks)
 {
+    if (!marks.isEmpty())
+        defineIcons();
     const long length = m_editor->SendScintilla(QsciScintilla::SCI_GETLENGTH);
     for (const int indicator : {errorIndicator, warningIndicator}) {
         m_editor->SendScintilla(QsciScintilla::SCI_SETINDICATORCURRENT, indicator);

@@ -32,6 +32,7 @@ public:
     int line(int index) const;
 
 private:
+    void defineIcons();
     QString messagesOn(long line) const;
     void showTip(int position, int x, int y);
     void caretMoved(int updated);
@@ -40,4 +41,5 @@ private:
     QList<int> m_handles;
     QList<QString> m_messages;
     long m_tipLine = -1;
+    bool m_iconsDefined = false;
 };
