@@ -1,39 +1,25 @@
 #include "outputview.h"
 
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
 #include <QStyle>
 #include <QTextBlock>
-#include <QTextBoundaryFinder>
 #include <QTextDocumentFragment>
+#include <QTextLayout>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
 
 namespace {
 constexpr int iconSize = 14;
 
-// Qt wraps a line wherever Unicode allows a break: between the two plus
-// signs of "g++", after a slash or a hyphen. A zero-width word joiner at
-// each such place inside a word leaves the spaces as the only places to
-// wrap; a word longer than a whole line still breaks where the line ends.
-constexpr char16_t wordJoiner = 0x2060;
-
-QString joinedWords(const QString &text)
+// Spaces and tabs end a word; a no-break space does not.
+bool breaksAfter(QChar c)
 {
-    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
-    QString joined;
-    joined.reserve(text.size() + text.size() / 8);
-    qsizetype from = 0;
-    for (qsizetype at = breaks.toNextBoundary(); at > 0 && at < text.size(); at = breaks.toNextBoundary()) {
-        if (!(breaks.boundaryReasons() & QTextBoundaryFinder::BreakOpportunity) || text[at - 1].isSpace()
-            || text[at].isSpace()) {
-            continue;
-        }
-        joined += QStringView(text).mid(from, at - from);
-        joined += QChar(wordJoiner);
-        from = at;
-    }
-    joined += QStringView(text).mid(from);
-    return joined;
+    return c == u' ' || c == u'\t' || (c.isSpace() && c.decompositionTag() != QChar::NoBreak);
 }
 
 QColor textColour(OutputBox::LineKind kind)
@@ -69,10 +55,146 @@ private:
     OutputView *m_view;
 };
 
+// Qt wraps a line wherever Unicode allows a break: between the two plus
+// signs of "g++", after a slash or a hyphen, so a path or a command line
+// reads as two words. This layout lays each block out itself and ends a
+// wrapped line only after a space or a tab; a word longer than a whole line
+// still breaks where the line ends. The document keeps the text exactly as
+// given, so whatever reads it (copy, Save, a screen reader) gets that text.
+//
+// QPlainTextDocumentLayout lays blocks out lazily: a block whose layout was
+// cleared (by a change of text, font or width) is laid out the first time
+// its bounding rectangle is asked for, and every reader of a block's lines
+// asks for that first. The one place the base lays a block out on its own is
+// a change inside a single block, which documentChanged lays out again here.
+class OutputView::WordLayout : public QPlainTextDocumentLayout
+{
+public:
+    explicit WordLayout(QTextDocument *document) : QPlainTextDocumentLayout(document) {}
+
+    QRectF blockBoundingRect(const QTextBlock &block) const override
+    {
+        if (block.isValid() && block.layout()->lineCount() == 0)
+            const_cast<WordLayout *>(this)->layoutBlock(block);
+        return QPlainTextDocumentLayout::blockBoundingRect(block);
+    }
+
+protected:
+    void documentChanged(int from, int charsRemoved, int charsAdded) override
+    {
+        QPlainTextDocumentLayout::documentChanged(from, charsRemoved, charsAdded);
+        QTextDocument *doc = document();
+        const QTextBlock last = doc->findBlock(std::max(0, from + charsRemoved + charsAdded - 1));
+        bool relaid = false;
+        for (QTextBlock block = doc->findBlock(from); block.isValid(); block = block.next()) {
+            if (block.layout()->lineCount() > 0) {
+                layoutBlock(block);
+                relaid = true;
+            }
+            if (block == last)
+                break;
+        }
+        if (relaid)
+            emit update(QRectF(0., -doc->documentMargin(), 1000000000., 1000000000.));
+    }
+
+private:
+    void layoutBlock(const QTextBlock &block)
+    {
+        QTextDocument *doc = document();
+        const QString text = block.text();
+        QTextOption option = doc->defaultTextOption();
+        // A line is placed by its width only when it is aligned left; a
+        // right-to-left paragraph keeps Qt's own breaks.
+        const bool rightToLeft = option.textDirection() == Qt::RightToLeft
+            || (option.textDirection() != Qt::LeftToRight && text.isRightToLeft());
+        const bool ownBreaks = option.wrapMode() != QTextOption::NoWrap
+            && option.wrapMode() != QTextOption::ManualWrap && !rightToLeft
+            && !(option.alignment() & (Qt::AlignRight | Qt::AlignHCenter | Qt::AlignJustify));
+        if (ownBreaks)
+            option.setWrapMode(QTextOption::WrapAnywhere);
+        QTextLayout *layout = block.layout();
+        layout->setTextOption(option);
+
+        const qreal margin = doc->documentMargin();
+        qreal available = frameBoundingRect(nullptr).width();
+        if (available <= 0)
+            available = qreal(INT_MAX); // not yet shown: nothing wraps, as in Qt's own layout
+        available -= 2 * margin;
+        if (option.flags() & QTextOption::AddSpaceForLineAndParagraphSeparators)
+            available -= QFontMetricsF(block.charFormat().font()).horizontalAdvance(QChar(0x21B5));
+
+        qreal height = 0;
+        layout->beginLayout();
+        for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
+            line.setLeadingIncluded(true);
+            line.setLineWidth(available);
+            if (ownBreaks)
+                endAfterSpace(line, text, available);
+            line.setPosition(QPointF(margin, height));
+            height += line.height();
+            if (line.leading() < 0)
+                height += std::ceil(line.leading());
+        }
+        layout->endLayout();
+
+        const int before = doc->lineCount();
+        QTextBlock(block).setLineCount(block.isVisible() ? layout->lineCount() : 0);
+        // The view sizes its scroll bar from the document's line count. It may
+        // be sizing it right now, asking for this very block: it then reads
+        // the count itself once the answer is back, so one report is enough.
+        if (doc->lineCount() != before && !m_reporting) {
+            m_reporting = true;
+            emit documentSizeChanged(documentSize());
+            m_reporting = false;
+        }
+    }
+
+    // line holds as many characters as fit; when it ends inside a word, it
+    // is laid out again to end after the last space before that word.
+    static void endAfterSpace(QTextLine &line, const QString &text, qreal available)
+    {
+        const int start = line.textStart();
+        const int end = start + line.textLength();
+        if (end >= text.size() || end <= start || breaksAfter(text[end - 1]))
+            return;
+        int wordStart = end - 1;
+        while (wordStart > start && !breaksAfter(text[wordStart - 1]))
+            --wordStart;
+        int spaceStart = wordStart;
+        while (spaceStart > start && breaksAfter(text[spaceStart - 1]))
+            --spaceStart;
+        // No space after a word on this line: the word is longer than the line.
+        if (spaceStart <= start)
+            return;
+        // A line as wide as the text before the word, and half of the word's
+        // first character, takes the text up to the word and its spaces.
+        int next = wordStart + 1;
+        if (next < end && text[wordStart].isHighSurrogate() && text[next].isLowSurrogate())
+            ++next;
+        const qreal left = line.cursorToX(start);
+        const qreal wordX = line.cursorToX(wordStart);
+        const qreal firstWidth = std::max<qreal>(0, line.cursorToX(next) - wordX);
+        line.setLineWidth(wordX - left + firstWidth / 2);
+        if (line.textStart() + line.textLength() != wordStart)
+            line.setLineWidth(available); // shaping defeated the measure: break as before
+    }
+
+    bool m_reporting = false;
+};
+
 OutputView::OutputView(QWidget *parent)
     : QPlainTextEdit(parent)
     , m_margin(new IconMargin(this))
 {
+    auto *text = new QTextDocument(this);
+    auto *layout = new WordLayout(text);
+    text->setDocumentLayout(layout);
+    setDocument(text);
+    // What QPlainTextEdit does for the document it makes itself, so that
+    // fonts are measured at the screen's resolution.
+    layout->setPaintDevice(viewport());
+
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSize(8);
@@ -95,18 +217,20 @@ OutputView::OutputView(QWidget *parent)
 
 void OutputView::setOutput(const QString &text)
 {
-    setPlainText(joinedWords(text));
+    setPlainText(text);
 }
 
 QString OutputView::output() const
 {
-    return toPlainText().remove(QChar(wordJoiner));
+    return toPlainText();
 }
 
+// A copy is the text alone, so that pasting it nowhere brings the colours
+// of the lines along.
 QMimeData *OutputView::createMimeDataFromSelection() const
 {
     auto *data = new QMimeData;
-    data->setText(textCursor().selection().toPlainText().remove(QChar(wordJoiner)));
+    data->setText(textCursor().selection().toPlainText());
     return data;
 }
 

@@ -19,8 +19,7 @@ public:
     // path is never cut where it is not at a line's end; a word longer than
     // a whole line still breaks where the line ends.
     void setOutput(const QString &text);
-    // The text shown, lines separated by LF, without the joiners that keep
-    // its words whole.
+    // The text shown, lines separated by LF.
     QString output() const;
     void markLines(const QList<OutputBox::MarkedLine> &lines);
     void showCurrent(int first, int last);
@@ -40,6 +39,7 @@ protected:
 
 private:
     class IconMargin;
+    class WordLayout;
     void paintIcons(QPaintEvent *event);
     void updateSelections();
 
