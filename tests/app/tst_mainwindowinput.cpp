@@ -708,6 +708,41 @@ private slots:
         QCOMPARE(editor()->text(), mine);
     }
 
+    // While the question is showing, the user goes to another window and
+    // comes back, and the file changes once more: no second question comes
+    // over the first, and the newer change is asked about after it.
+    void noQuestionComesOverTheQuestion()
+    {
+        const QString title = QStringLiteral("File changed on disk");
+        const QString path = writeFile(QStringLiteral("twice.cpp"), "int a;\n");
+        openGiven(path);
+        DialogAnswerer answers;
+        answers.boxAnswer = QMessageBox::No;
+        bool activeUnderTheBox = false;
+        answers.beforeAnswer = [&](QWidget *box) {
+            if (answers.seen.size() != 1)
+                return;
+            QWidget other;
+            other.resize(200, 100);
+            other.show();
+            other.activateWindow();
+            QTest::qWaitForWindowActive(&other);
+            writeByAnotherProcess(path, "int again_and_longer;\n");
+            QApplication::setActiveWindow(m_window.get());
+            for (int i = 0; i < 5; ++i)
+                QCoreApplication::processEvents();
+            activeUnderTheBox = m_window->isActiveWindow();
+            QCOMPARE(QApplication::activeModalWidget(), box);
+        };
+        leaveAndComeBack([&] { QVERIFY(writeByAnotherProcess(path, "int theirs;\n")); });
+        if (QTest::currentTestFailed())
+            return;
+        QTRY_COMPARE(answers.seen, QStringList{title});
+        QVERIFY(activeUnderTheBox); // the window was active again under the box
+        leaveAndComeBack([] {});
+        QTRY_COMPARE(answers.seen, (QStringList{title, title}));
+    }
+
     // A file removed meanwhile is told of; the text stays, unsaved, and is
     // not replaced by nothing.
     void aFileRemovedMeanwhileIsToldOfOnComingBack()
