@@ -195,10 +195,13 @@ public:
         const std::string &compatFingerprint;
     };
 
-    Compile(const BuildStep &step, bool clang, Services services)
+    // showWarnings false (-w-): kvncc says nothing of the old rules it
+    // applied either, as the compiler says nothing of its own warnings.
+    Compile(const BuildStep &step, bool clang, bool showWarnings, Services services)
         : m_step(step)
         , m_cpp(std::find(step.argv.begin(), step.argv.end(), "c++") != step.argv.end())
         , m_clang(clang)
+        , m_showWarnings(showWarnings)
         , m_services(services)
     {
     }
@@ -256,8 +259,10 @@ private:
             // rules' noise.
             if (again.succeeded() || errorsWithin(latest, output)) {
                 output.clear();
-                for (const std::string &line : warnings)
-                    output += line + "\n";
+                for (const std::string &line : warnings) {
+                    if (m_showWarnings)
+                        output += line + "\n";
+                }
                 output += latest;
                 return again;
             }
@@ -331,6 +336,7 @@ private:
     const BuildStep &m_step;
     bool m_cpp;
     bool m_clang;
+    bool m_showWarnings;
     Services m_services;
     std::string m_header; // the cache's precompiled leading block; empty: none
 };
@@ -489,7 +495,8 @@ int runKvncc(const std::vector<std::string> &args)
         std::string output;
         if (step.kind == BuildStep::Kind::Compile) {
             std::string problem;
-            result = Compile(step, toolchain.family == CompilerFamily::Clang, {environment, copies, cache, fingerprint})
+            result = Compile(step, toolchain.family == CompilerFamily::Clang, options.warnings != Warnings::Off,
+                             {environment, copies, cache, fingerprint})
                          .run(output, problem);
             if (!problem.empty()) {
                 writeOut("kvncc: fatal: " + problem + "\n");

@@ -180,6 +180,9 @@ private slots:
                                                                      << QStringList{"+untyped_main.exe"} << QByteArray()
                                                                      << "untyped_main.exe"
                                                                      << QByteArray("untyped main with far pointers 1\n");
+        QTest::newRow("-w- says nothing of the old rules either")
+            << QStringList{"old_rules.cpp"} << QStringList{"-w-", "old_rules.cpp"} << true << QStringList{"+old_rules.exe"}
+            << QByteArray("kvncc 2.") << "old_rules.exe" << QByteArray("after the loop 3\ncase three\n");
         QTest::newRow("old for-scope rule and a jump past an initialisation")
             << QStringList{"old_rules.cpp"} << QStringList{"old_rules.cpp"} << true << QStringList{"+old_rules.exe"}
             << QByteArray("old_rules.cpp:9:35: warning: 'i' is used after the for loop") << "old_rules.exe"
@@ -203,6 +206,8 @@ private slots:
         // A clean build must not hold any of KVN's failure words, a failed one must.
         QVERIFY2(holdsFailureWord(result.output) != succeeds, result.output.constData());
         QVERIFY2(result.output.contains(kvnccSays), result.output.constData());
+        if (args.contains(QStringLiteral("-w-")))
+            QVERIFY2(!result.output.contains("warning"), result.output.constData());
         for (const QString &file : files) {
             const bool wanted = file.startsWith(u'+');
             QVERIFY2(QFile::exists(dir.filePath(file.mid(1))) == wanted, qPrintable(file));
