@@ -298,6 +298,12 @@ bool Document::write(const QString &path)
                                                        : QStringLiteral("KVN could not save %1:\r%2.\rYour text is still here."))
                                      .arg(path, result.error),
                                  QStringLiteral("File not saved"), Buttons::Ok, Icon::Critical);
+        // What this save left of the file is KVN's doing, not another
+        // program's change to reload; the text shown stays the one to save.
+        if (!result.fileUnchanged && path == m_state.currFilename) {
+            m_diskStamp = m_services.files.stamp(path);
+            m_answeredDiskChange.reset();
+        }
         return false;
     }
     // The backup's text, as the user kept it, is now the file's: the backup

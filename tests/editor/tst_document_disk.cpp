@@ -266,6 +266,24 @@ private slots:
         QCOMPARE(f.document.checkDisk(), Document::DiskCheck::Unchanged);
     }
 
+    // A save that failed midway changed the file itself: that is not
+    // another program's change, and the half-written file is not offered
+    // for reloading over the text, which stays unsaved.
+    void aSaveFailedMidwayIsNoChangeByAnotherProgram()
+    {
+        Fixture f;
+        f.box.type(QStringLiteral("// mine\r\n"));
+        f.files.failNextWriteHalfway(QStringLiteral("/w/a.cpp.kvn-backup"));
+        f.document.mnuSave_Click();
+        QCOMPARE(f.messages.titles(), QStringList{QStringLiteral("File not saved")});
+        QCOMPARE(f.document.checkDisk(), Document::DiskCheck::Unchanged);
+        QCOMPARE(f.messages.calls.size(), 1);
+        QVERIFY(f.unsavedShown());
+        f.document.mnuSave_Click();
+        QCOMPARE(f.messages.calls.size(), 1); // written without an Overwrite question
+        QCOMPARE(f.files.files.value(path), QByteArray("// mine\nint a;\nint b;\n"));
+    }
+
     // A save of KVN's own, and a new document, are no change by another
     // program.
     void ownSavesAndNewDocumentsAreNoChange()
