@@ -140,9 +140,9 @@ private:
 
         const int before = doc->lineCount();
         QTextBlock(block).setLineCount(block.isVisible() ? layout->lineCount() : 0);
-        // The view sizes its scroll bar from the document's line count. It may
-        // be sizing it right now, asking for this very block: it then reads
-        // the count itself once the answer is back, so one report is enough.
+        // The view sizes its scroll bar from the document's line count. The
+        // report makes it lay more blocks out; those need no report of their
+        // own, since it reads the count once it has laid them out.
         if (doc->lineCount() != before && !m_reporting) {
             m_reporting = true;
             emit documentSizeChanged(documentSize());

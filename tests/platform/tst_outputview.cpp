@@ -124,9 +124,11 @@ private slots:
         QFETCH(int, width);
         QFETCH(double, points);
         QFETCH(QString, output);
-        m_view->setOutput(output);
-        m_view->setFontSize(points);
+        // The text comes last: a single line replacing a single line is laid
+        // out at once rather than when first painted.
         m_view->resize(width, 300);
+        m_view->setFontSize(points);
+        m_view->setOutput(output);
         layOut();
         const qreal margin = m_view->document()->documentMargin();
         const qreal available = m_view->viewport()->width() - 2 * margin;
@@ -162,6 +164,38 @@ private slots:
             QCOMPARE(expectedStart, text.size());
         }
         QVERIFY(wrapped > 0);
+    }
+
+    void rightToLeftTextStaysInTheBox_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::newRow("inside a message")
+            << QStringLiteral("a.c:1:1: error: \u2018\u0645\u0631\u062d\u0628\u0627\u2019 undeclared; "
+                              "g++ -o /usr/include/c++/12/x.h \u05e9\u05dc\u05d5\u05dd \u05e2\u05d5\u05dc\u05dd end");
+        QTest::newRow("a paragraph") << QStringLiteral("\u05e9\u05dc\u05d5\u05dd \u05e2\u05d5\u05dc\u05dd g++ "
+                                                       "/usr/include/c++/12/x.h \u05e9\u05dc\u05d5\u05dd end");
+    }
+    // Right-to-left words are laid out whole and inside the box.
+    void rightToLeftTextStaysInTheBox()
+    {
+        QFETCH(QString, output);
+        m_view->resize(200, 300);
+        m_view->setOutput(output + u'\n' + output);
+        layOut();
+        const qreal available = m_view->viewport()->width() - 2 * m_view->document()->documentMargin();
+        for (QTextBlock block = m_view->document()->begin(); block.isValid(); block = block.next()) {
+            const QTextLayout *layout = block.layout();
+            QVERIFY(layout->lineCount() > 1);
+            int expectedStart = 0;
+            for (int i = 0; i < layout->lineCount(); ++i) {
+                const QTextLine line = layout->lineAt(i);
+                QCOMPARE(line.textStart(), expectedStart);
+                QVERIFY(line.textLength() > 0);
+                QVERIFY(line.naturalTextWidth() <= available + 0.5);
+                expectedStart += line.textLength();
+            }
+            QCOMPARE(expectedStart, block.text().size());
+        }
     }
 
     // The box scrolls down to the last line of wrapped text.
