@@ -718,7 +718,7 @@ private slots:
         openGiven(path);
         DialogAnswerer answers;
         answers.boxAnswer = QMessageBox::No;
-        bool activeUnderTheBox = false;
+        bool wentAway = false, rewritten = false, activeUnderTheBox = false, boxStillOnTop = false;
         answers.beforeAnswer = [&](QWidget *box) {
             if (answers.seen.size() != 1)
                 return;
@@ -726,19 +726,21 @@ private slots:
             other.resize(200, 100);
             other.show();
             other.activateWindow();
-            QTest::qWaitForWindowActive(&other);
-            writeByAnotherProcess(path, "int again_and_longer;\n");
+            wentAway = QTest::qWaitForWindowActive(&other);
+            rewritten = writeByAnotherProcess(path, "int again_and_longer;\n");
             QApplication::setActiveWindow(m_window.get());
             for (int i = 0; i < 5; ++i)
                 QCoreApplication::processEvents();
             activeUnderTheBox = m_window->isActiveWindow();
-            QCOMPARE(QApplication::activeModalWidget(), box);
+            boxStillOnTop = QApplication::activeModalWidget() == box;
         };
         leaveAndComeBack([&] { QVERIFY(writeByAnotherProcess(path, "int theirs;\n")); });
         if (QTest::currentTestFailed())
             return;
         QTRY_COMPARE(answers.seen, QStringList{title});
+        QVERIFY(wentAway && rewritten);
         QVERIFY(activeUnderTheBox); // the window was active again under the box
+        QVERIFY(boxStillOnTop);
         leaveAndComeBack([] {});
         QTRY_COMPARE(answers.seen, (QStringList{title, title}));
     }
