@@ -142,7 +142,8 @@ private slots:
                 const QTextLine line = layout->lineAt(i);
                 const int end = line.textStart() + line.textLength();
                 const QString shown = text.mid(line.textStart(), line.textLength());
-                const QString where = QStringLiteral("block %1 line %2: [%3]").arg(block.blockNumber()).arg(i).arg(shown);
+                const QString where =
+                    QStringLiteral("block %1 line %2: [%3]").arg(block.blockNumber()).arg(i).arg(shown);
                 QVERIFY2(line.textStart() == expectedStart, qPrintable(where));
                 QVERIFY2(line.textLength() > 0, qPrintable(where));
                 QVERIFY2(line.naturalTextWidth() <= available + 0.5, qPrintable(where));
