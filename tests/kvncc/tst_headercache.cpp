@@ -77,6 +77,14 @@ private slots:
                                   << QByteArray("#include <iostream>\nint main()\n{\n    int unused;\n"
                                                 "    std::cout << \"w\\n\";\n}\n")
                                   << QStringList{"-w"} << true << QString();
+        QTest::newRow("warnings by default") << "default.cpp"
+                                             << QByteArray("#include <iostream>\nint main()\n{\n    int unused;\n"
+                                                           "    std::cout << \"w\\n\";\n}\n")
+                                             << QStringList() << true << QString();
+        QTest::newRow("-w- and -w!") << "quiet.cpp"
+                                     << QByteArray("#include <iostream>\nint main()\n{\n    int unused;\n"
+                                                   "    std::cout << \"w\\n\";\n}\n")
+                                     << QStringList{"-w-", "-w!"} << true << QString();
         QTest::newRow("a macro before the includes") << "macro.cpp"
                                                      << QByteArray("#define GREETING \"m\"\n#include <iostream>\n"
                                                                    "int main() { std::cout << GREETING << \"\\n\"; }\n")
@@ -148,6 +156,36 @@ private slots:
         QCOMPARE(compile(dir.path(), cacheHome, {QStringLiteral("-DX=1"), QStringLiteral("-Iinc"), QStringLiteral("a.cpp")}).status, 0);
         QCOMPARE(QProcess::execute(dir.filePath(QStringLiteral("a.exe")), {}), 1);
         QCOMPARE(entries(cacheHome).size(), 2);
+    }
+
+    // Each choice of warnings has an entry of its own, and a compile
+    // through the cache shows the warnings its own switches ask for, never
+    // those of an entry built under other switches.
+    void warningSwitchesHaveEntriesOfTheirOwn()
+    {
+        QTemporaryDir dir;
+        write(dir.filePath(QStringLiteral("a.cpp")),
+              "#include <iostream>\nstatic int f(int spare) { return 1; }\nint main()\n{\n    int unused;\n"
+              "    return f(0) - 1;\n}\n");
+        const QString cacheHome = dir.filePath(QStringLiteral("cache"));
+        struct Round
+        {
+            QStringList switches;
+            int status;
+            bool variable;  // the unused variable is reported
+            bool parameter; // the unused parameter is reported
+        };
+        const QList<Round> rounds = {{{}, 0, true, false},         {{QStringLiteral("-w-")}, 0, false, false},
+                                     {{QStringLiteral("-w")}, 0, true, true}, {{}, 0, true, false},
+                                     {{QStringLiteral("-w-")}, 0, false, false}, {{QStringLiteral("-w!")}, 1, true, false}};
+        for (const Round &round : rounds) {
+            const Run run = compile(dir.path(), cacheHome, round.switches + QStringList{QStringLiteral("a.cpp")});
+            const QString shown = round.switches.join(u' ') + QStringLiteral(":\n") + QString::fromUtf8(run.output);
+            QVERIFY2(run.status == round.status, qPrintable(shown));
+            QVERIFY2(run.output.contains("unused variable") == round.variable, qPrintable(shown));
+            QVERIFY2(run.output.contains("unused parameter") == round.parameter, qPrintable(shown));
+        }
+        QCOMPARE(entries(cacheHome).size(), 4);
     }
 
     // The block is part of an entry's name: a header taken out of it is
