@@ -201,9 +201,17 @@ struct Replaced
     bool madeTemporary = true; // false when no file could be made beside target
 };
 
+// Durability::Scratch skips the syncs: the program's own scratch files (a
+// compile's script, its results, the window's place) must never be seen
+// half written, but need not outlast a crash of the machine, and a sync
+// costs a compile up to tens of milliseconds on a real disk.
+enum class Durability { Lasting, Scratch };
+
 Replaced replaceAtomically(const QByteArray &target, const QByteArray &bytes, mode_t mode, gid_t group,
-                           const std::function<void(QtFileSystem::SaveStep)> &step)
+                           const std::function<void(QtFileSystem::SaveStep)> &step,
+                           Durability durability = Durability::Lasting)
 {
+    const bool lasting = durability == Durability::Lasting;
     removeStaleTemporaries(target);
     // mkostemp makes the file 0600, exclusively: never through a name
     // that exists, a planted link included.
@@ -212,14 +220,14 @@ Replaced replaceAtomically(const QByteArray &target, const QByteArray &bytes, mo
     if (fd < 0)
         return {failed(errno), false};
     ::flock(fd, LOCK_EX); // tells a later save that this file is being written
-    bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    bool written = writeAll(fd, bytes) && (!lasting || ::fsync(fd) == 0);
     int error = errno;
     // Best effort: a group the user is not in stays the folder's. The mode
     // comes after the group, which would drop set-ID bits.
     if (written && group != gid_t(-1)) {
         [[maybe_unused]] const int grouped = ::fchown(fd, uid_t(-1), group);
     }
-    if (written && (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0)) {
+    if (written && (::fchmod(fd, mode) != 0 || (lasting && ::fsync(fd) != 0))) {
         written = false;
         error = errno;
     }
@@ -239,7 +247,7 @@ Replaced replaceAtomically(const QByteArray &target, const QByteArray &bytes, mo
         return {failed(error)};
     }
     // The new name is only lasting once the folder is on disk too.
-    if (!syncFolder(folderOf(target)))
+    if (lasting && !syncFolder(folderOf(target)))
         return {failedAt(folderOf(target), errno)};
     return {};
 }
@@ -603,7 +611,7 @@ QStringList QtFileSystem::leftoverBackups(const QString &path) const
 
 FileSystem::WriteResult QtFileSystem::replace(const QString &path, const QByteArray &bytes)
 {
-    return replaceAtomically(native(path), bytes, newFileMode() & 0644, gid_t(-1), {}).result;
+    return replaceAtomically(native(path), bytes, newFileMode() & 0644, gid_t(-1), {}, Durability::Scratch).result;
 }
 
 QString QtFileSystem::scratchFolder()
