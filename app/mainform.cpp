@@ -25,7 +25,7 @@ MainForm::MainForm(MainServices services, MainControls controls)
                {services.files, services.messages, services.dialogs, locations}, controls.mnuFileSaved)
     , settingsFile(services.files, services.messages)
     , runWindow(controls.run, {services.files, services.runMessages, services.dialogs, services.clipboard, services.process})
-    , postCompile(controls.Timer1, controls.mnuDelete, runWindow, {services.messages, services.files, services.terminal})
+    , postCompile(controls.Timer1, controls.mnuDelete, runWindow, {services.messages, services.files, services.terminal, services.runMessages})
     , compileRequest({document, compile, controls.List1, controls.window, runWindow, services.messages})
     , compilerMessages({runWindow, document, controls.Text1, caretStatus, controls.window, services.messages,
                         services.files, [this] {

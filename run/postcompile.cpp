@@ -24,16 +24,16 @@ void PostCompile::Timer1_Timer()
     const QString &newpath = m_runWindow.lastRun().A_output;
     Reply reply = Reply::No;
     if (m_mnuDelete.isChecked()) {
-        reply = m_services.messages.show(QStringLiteral("Delete *.tds & *.obj files?"), QStringLiteral("Delete?"),
-                                         Buttons::YesNoCancel, Icon::Question);
+        reply = m_services.runMessages.show(QStringLiteral("Delete *.tds & *.obj files?"), QStringLiteral("Delete?"),
+                                            Buttons::YesNoCancel, Icon::Question);
         if (reply == Reply::Yes) {
             m_services.files.remove(withExtension(srcfile, QStringLiteral(".obj")));
             m_services.files.remove(withExtension(newpath, QStringLiteral(".tds")));
         }
     }
     if (reply != Reply::Cancel
-        && m_services.messages.show(QStringLiteral("Do you want to execute your app now?"), QStringLiteral("Execute your app?"),
-                                    Buttons::YesNo, Icon::Question)
+        && m_services.runMessages.show(QStringLiteral("Do you want to execute your app now?"), QStringLiteral("Execute your app?"),
+                                       Buttons::YesNo, Icon::Question)
                == Reply::Yes) {
         runProgram(newpath);
     }

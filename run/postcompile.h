@@ -21,6 +21,9 @@ public:
         Messages &messages;
         FileSystem &files;
         Terminal &terminal;
+        // The boxes that follow a compile: they stand over the run window,
+        // which a compile brings forward with its verdict.
+        Messages &runMessages;
     };
 
     PostCompile(Timer &Timer1, const MenuItem &mnuDelete, RunWindow &runWindow, Services services);

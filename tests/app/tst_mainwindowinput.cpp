@@ -205,22 +205,38 @@ private:
 private slots:
     // A compile from a maximised editor: its verdict stands over the run
     // window, which comes forward at the end, so the output is in front.
-    void theVerdictOfACompileStandsOverTheRunWindow()
+    // What a compile ends with, a failure's verdict or the offer to run the
+    // program, stands over the run window, so a maximised editor hides
+    // neither the box nor the output beneath it.
+    void whatACompileEndsWithStandsOverTheRunWindow_data()
     {
-        const QString source = writeFile(QStringLiteral("fails.cpp"), "int main() { return x; }\n");
-        writeFile(QStringLiteral("fails.txt"), "fails.cpp:1:21: error: 'x' was not declared in this scope\n");
-        const QString compiler = writeFile(QStringLiteral("fails.sh"), "#!/bin/sh\n/bin/cat fails.txt\nexit 1\n");
+        QTest::addColumn<QByteArray>("compilerOutput");
+        QTest::addColumn<int>("exitStatus");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("failed") << QByteArray("ends.cpp:1:21: error: 'x' was not declared in this scope\n") << 1
+                                << QStringLiteral("Compilation unsuccessful...");
+        QTest::newRow("clean") << QByteArray() << 0 << QStringLiteral("Execute your app?");
+    }
+
+    void whatACompileEndsWithStandsOverTheRunWindow()
+    {
+        QFETCH(QByteArray, compilerOutput);
+        QFETCH(int, exitStatus);
+        QFETCH(QString, box);
+        const QString source = writeFile(QStringLiteral("ends.cpp"), "int main() { return 0; }\n");
+        writeFile(QStringLiteral("ends.txt"), compilerOutput);
+        const QString compiler = writeFile(QStringLiteral("ends.sh"),
+                                           "#!/bin/sh\n/bin/cat ends.txt\nexit " + QByteArray::number(exitStatus) + "\n");
         QFile::setPermissions(compiler, QFile::permissions(compiler) | QFileDevice::ExeUser);
         openGiven(source);
         form().compile.CompilerPath = compiler;
         key(Qt::Key_E, Qt::ControlModifier);
         QTRY_VERIFY(m_window->isMaximized());
         DialogAnswerer answerer;
-        answerer.boxAnswer = QMessageBox::Ok;
+        answerer.boxAnswer = exitStatus == 0 ? QMessageBox::No : QMessageBox::Ok;
         key(Qt::Key_F9, Qt::ControlModifier);
-        QTRY_VERIFY_WITH_TIMEOUT(answerer.seen.contains(QStringLiteral("Compilation unsuccessful...")), 15000);
-        const qsizetype verdict = answerer.seen.indexOf(QStringLiteral("Compilation unsuccessful..."));
-        QCOMPARE(answerer.over.at(verdict), QStringLiteral("frmRun"));
+        QTRY_VERIFY_WITH_TIMEOUT(answerer.seen.contains(box), 15000);
+        QCOMPARE(answerer.over.at(answerer.seen.indexOf(box)), QStringLiteral("frmRun"));
         QVERIFY(m_window->runWindow().isVisible());
     }
 

@@ -15,7 +15,7 @@ private:
         FakeTimer mainTimer;
         FakeMenuItem mnuDelete{false};
         FakeTerminal terminal;
-        PostCompile post{mainTimer, mnuDelete, run, {messages, files, terminal}};
+        PostCompile post{mainTimer, mnuDelete, run, {messages, files, terminal, messages}};
 
         Fixture()
         {

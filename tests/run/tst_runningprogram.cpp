@@ -232,7 +232,7 @@ private slots:
         FakeButton stop;
         FakeTimer runTimer;
         RunWindow runWindow({window, text, verdict, stop, runTimer}, {files, messages, dialogs, clipboard, process});
-        PostCompile post(timer, mnuDelete, runWindow, {messages, files, run.terminal});
+        PostCompile post(timer, mnuDelete, runWindow, {messages, files, run.terminal, messages});
         messages.answerNext(Reply::Yes);
         QVERIFY(post.offerToStop(run.program));
         QCOMPARE(messages.titles(), QStringList{QStringLiteral("Program still running")});
