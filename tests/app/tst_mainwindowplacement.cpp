@@ -127,6 +127,19 @@ private slots:
         QTRY_COMPARE(again->frame().outerSize(), normalSize);
     }
 
+    void keptStateWaitsForTheFirstShowing()
+    {
+        QDir().mkpath(QFileInfo(m_file).path());
+        write(m_file, "left=10\ntop=10\nwidth=500\nheight=450\nstate=maximised\n");
+        MainWindow window{QString()};
+        window.rememberPlacementIn(m_file);
+        // Shown by whoever made it, once it is complete, not by the restore.
+        QVERIFY(!window.isVisible());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(window.isMaximized());
+    }
+
     void minimisedWindowComesBackNormal()
     {
         {
