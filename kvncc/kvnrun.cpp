@@ -4,6 +4,7 @@
 // With --id-file, KVN learns which process is the program while it runs.
 #include "kvncc/keywait.h"
 #include "kvncc/process.h"
+#include "kvncc/processstart.h"
 #include "kvncc/runreport.h"
 
 #include <cerrno>
@@ -43,36 +44,12 @@ void offerPause()
     kvncc::writeOut("kvnrun: the pause command was not found beside kvnrun; system(\"pause\") will not wait\n");
 }
 
-// The process's start time in clock ticks after boot (field 22 of its
-// /proc stat line, after the name in parentheses), or "0" when unknown.
-std::string startTimeOf(pid_t pid)
-{
-    const std::string path = "/proc/" + std::to_string(pid) + "/stat";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return "0";
-    char buffer[1024];
-    ssize_t n = 0;
-    do {
-        n = ::read(fd, buffer, sizeof buffer);
-    } while (n < 0 && errno == EINTR);
-    ::close(fd);
-    const std::string stat(buffer, n > 0 ? size_t(n) : 0);
-    size_t at = stat.rfind(')');
-    for (int field = 2; at != std::string::npos && field < 22; ++field)
-        at = stat.find(' ', at + 1);
-    if (at == std::string::npos)
-        return "0";
-    const std::string start = stat.substr(at + 1, stat.find(' ', at + 1) - at - 1);
-    return start.empty() || start.find_first_not_of("0123456789") != std::string::npos ? "0" : start;
-}
-
 // Names the program's process for KVN: its id and its start time, which a
 // later process given the same id does not share. Written whole under
 // another name first, so that KVN never reads half of it.
 void writeIdFile(const std::string &file, pid_t pid)
 {
-    const std::string line = std::to_string(pid) + ' ' + startTimeOf(pid) + '\n';
+    const std::string line = std::to_string(pid) + ' ' + std::to_string(kvncc::processStartTime(pid)) + '\n';
     const std::string partial = file + ".new";
     const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)

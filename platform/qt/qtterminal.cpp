@@ -1,5 +1,7 @@
 #include "platform/qt/qtterminal.h"
 
+#include "kvncc/processstart.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -70,24 +72,6 @@ QByteArray readSmall(const QByteArray &path)
     return n > 0 ? QByteArray(buffer, n) : QByteArray();
 }
 
-// When a living process started, in clock ticks after boot; 0 for a process
-// that is gone or has ended and waits only for kvnrun to collect it.
-quint64 startTimeOf(pid_t pid)
-{
-    const QByteArray stat = readSmall("/proc/" + QByteArray::number(pid) + "/stat");
-    // The name in parentheses may hold anything; the fields after it are
-    // the state (field 3 of the line) up to the start time (field 22).
-    const qsizetype nameEnd = stat.lastIndexOf(')');
-    if (nameEnd < 0)
-        return 0;
-    const QList<QByteArray> fields = stat.mid(nameEnd + 1).simplified().split(' ');
-    if (fields.size() < 20 || fields[0] == "Z" || fields[0] == "X")
-        return 0;
-    bool ok = false;
-    const quint64 start = fields[19].toULongLong(&ok);
-    return ok ? start : 0;
-}
-
 // A program's process, held by a pid file descriptor where the system has
 // them, so that a signal reaches that process and never a later one given
 // the same id.
@@ -123,7 +107,7 @@ std::optional<Held> hold(const QString &idFile)
 #endif
     // Looked at after the descriptor was taken: it then names the process
     // that has this start time, or none.
-    if (startTimeOf(held.pid) != start) {
+    if (kvncc::processStartTime(held.pid) != start) {
         release(held);
         return std::nullopt;
     }
@@ -136,7 +120,7 @@ bool sendSignal(const Held &held, int number)
     if (held.fd >= 0)
         return ::syscall(SYS_pidfd_send_signal, held.fd, number, nullptr, 0) == 0;
 #endif
-    return startTimeOf(held.pid) == held.start && ::kill(held.pid, number) == 0;
+    return kvncc::processStartTime(held.pid) == held.start && ::kill(held.pid, number) == 0;
 }
 
 // Whether the process ended within limit.
@@ -155,7 +139,7 @@ bool waitForEnd(const Held &held, std::chrono::milliseconds limit)
             break;
     }
     for (;;) {
-        if (startTimeOf(held.pid) != held.start)
+        if (kvncc::processStartTime(held.pid) != held.start)
             return true;
         if (deadline.hasExpired())
             return false;

@@ -2,10 +2,15 @@
 // is told the command, and a whole run through a stand-in terminal.
 #include "platform/fake/faketerminal.h"
 #include "platform/qt/qtterminal.h"
+#include "kvncc/processstart.h"
 
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -142,6 +147,41 @@ private slots:
         QVERIFY(!missing.ok);
         QVERIFY(missing.error.contains(QStringLiteral("/no/kvnrun")));
         QVERIFY(!QFile::exists(empty.filePath(QStringLiteral("terminal-args.txt"))));
+    }
+
+    // The start time tells a program KVN started from a later process with
+    // its id: it must be read past a name that itself looks like the fields
+    // after it, and a program that ended, collected or not, has none.
+    void startTimeIsReadPastTheNameAndEndsWithTheProcess()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QByteArray trap = QFile::encodeName(dir.filePath(QStringLiteral("x) Z 1 2 3 4")));
+        QVERIFY(QFile::link(QStringLiteral("/bin/sleep"), QFile::decodeName(trap)));
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::execl(trap.constData(), trap.constData(), "30", static_cast<char *>(nullptr));
+            ::_exit(127);
+        }
+        QVERIFY(pid > 0);
+        const auto name = [pid] {
+            QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+            return comm.open(QIODevice::ReadOnly) ? comm.readAll() : QByteArray();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(name().startsWith("x) Z"), 5000);
+        const unsigned long long started = kvncc::processStartTime(pid);
+        QVERIFY(started >= kvncc::processStartTime(::getpid()));
+        QFile uptime(QStringLiteral("/proc/uptime"));
+        QVERIFY(uptime.open(QIODevice::ReadOnly));
+        const double upTicks = uptime.readAll().split(' ').first().toDouble() * double(::sysconf(_SC_CLK_TCK));
+        QVERIFY2(double(started) <= upTicks + 1, qPrintable(QStringLiteral("%1 > %2").arg(started).arg(upTicks)));
+        QCOMPARE(kvncc::processStartTime(pid), started);
+
+        ::kill(pid, SIGKILL);
+        QTRY_VERIFY_WITH_TIMEOUT(kvncc::processStartTime(pid) == 0, 5000); // ended, not yet collected
+        int status = 0;
+        QCOMPARE(::waitpid(pid, &status, 0), pid);
+        QCOMPARE(kvncc::processStartTime(pid), 0ULL);
     }
 
     void fakeRecordsAndFailsOnRequest()
