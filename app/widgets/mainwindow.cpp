@@ -54,6 +54,11 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent)
     uiFont.setPointSize(8);
     setFont(uiFont);
 
+    // The menus stay in the window, where its keys and access keys lead,
+    // also on a desktop that offers a global menu bar. Asking the desktop
+    // for one would also connect to the session bus while the window is
+    // built, and where there is none, try to launch one first.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     buildMenus();
     buildControls();
     m_frame = std::make_unique<QtFormWindow>(this, m_client, MainCatalogue::frameAllowance,
