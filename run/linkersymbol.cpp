@@ -32,10 +32,14 @@ QString nameOf(QString symbol)
     symbol = symbol.trimmed();
     dropTrailing(u'<', u'>');
     // The last component, and the last word, at the outermost level of
-    // template arguments.
+    // template arguments. An operator ("operator<<", "operator int") has
+    // no identifier of its own to look for.
     int depth = 0;
     qsizetype start = 0;
     for (qsizetype i = 0; i + 1 < symbol.size(); ++i) {
+        if (QStringView(symbol).mid(i).startsWith(u"operator") && (i == 0 || !symbol[i - 1].isLetterOrNumber())
+            && (i + 8 >= symbol.size() || !(symbol[i + 8].isLetterOrNumber() || symbol[i + 8] == u'_')))
+            return {};
         if (symbol[i] == u'<')
             ++depth;
         else if (symbol[i] == u'>')
@@ -71,7 +75,10 @@ std::optional<LinkerSymbol> LinkerSymbol::read(const QString &message)
     } else {
         return std::nullopt;
     }
-    found.symbol = found.symbol.trimmed();
+    // GCC's ABI tags ("label[abi:cxx11](int)", for a function returning a
+    // std::string) are no part of the name the user wrote.
+    static const QRegularExpression abiTag(QStringLiteral("\\[abi:[^\\]]*\\]"));
+    found.symbol = found.symbol.remove(abiTag).trimmed();
     found.name = nameOf(found.symbol);
     return found;
 }

@@ -129,14 +129,28 @@ private:
         p.moved = true;
         if (symbol.name.isEmpty())
             return p;
-        const QString stated = usersFile(p.named);
+        // Without debug information the linker names the object's source by
+        // its file name alone: that is the compiled source, not a file of the
+        // same name in the folder KVN runs the compiler in.
+        const QString stated = !source.isEmpty() && !QDir::isAbsolutePath(p.named) && !p.named.contains(QLatin1Char('/'))
+                                       && p.named == fileName(source)
+                                   ? source
+                                   : usersFile(p.named);
+        const QStringList files = filesToSearch(stated);
+        if (symbol.problem == LinkerSymbol::Problem::Undefined && !declaredIn(files, symbol.name))
+            p.message = QStringLiteral("used but defined nowhere: %1 (is the name misspelt, or its library not linked?)")
+                            .arg(symbol.symbol);
         // With debug information the linker names the line itself: the name
-        // is looked for on it.
+        // is looked for on it. GNU ld names code a header's inline function
+        // holds with the compiled file and the header's line, so the same
+        // line of the headers is tried next.
         if (!stated.isEmpty() && p.line > 0) {
-            for (const NameUses::Use &use : uses(stated, symbol.name)) {
-                if (use.line == p.line) {
-                    moveTo(p, stated, use.line, 0, use.offset);
-                    return p;
+            for (const QString &file : files) {
+                for (const NameUses::Use &use : uses(file, symbol.name)) {
+                    if (use.line == p.line) {
+                        moveTo(p, file, use.line, 0, use.offset);
+                        return p;
+                    }
                 }
             }
             moveTo(p, stated, p.line, 0);
@@ -147,7 +161,6 @@ private:
         const QList<Kind> preference = symbol.problem == LinkerSymbol::Problem::DefinedTwice
                                            ? QList<Kind>{Kind::Definition, Kind::Declaration, Kind::Call, Kind::Use}
                                            : QList<Kind>{Kind::Call, Kind::Use, Kind::Declaration, Kind::Definition};
-        const QStringList files = filesToSearch(stated);
         for (const Kind kind : preference) {
             for (const QString &file : files) {
                 for (const NameUses::Use &use : uses(file, symbol.name)) {
@@ -159,6 +172,19 @@ private:
             }
         }
         return p;
+    }
+
+    // Whether any of files declares or defines name: a name the user's
+    // files only use is misspelt or belongs to a library.
+    bool declaredIn(const QStringList &files, const QString &name)
+    {
+        for (const QString &file : files) {
+            for (const NameUses::Use &use : uses(file, name)) {
+                if (use.kind == Kind::Declaration || use.kind == Kind::Definition)
+                    return true;
+            }
+        }
+        return false;
     }
 
     // The file the linker names, the compiled source, then the user's own

@@ -77,10 +77,16 @@ public:
                 while (m_at < m_text.size() && isIdentifierPart(m_text[m_at]))
                     ++m_at;
                 t.text = QStringView(m_text).mid(start, m_at - start);
-                // A prefixed literal: L"..", u8'..'.
+                // A prefixed literal: L"..", u8'..', and the raw u8R"(..)".
                 if (m_at < m_text.size() && (m_text[m_at] == u'"' || m_text[m_at] == u'\'')
                     && (t.text == u"L" || t.text == u"u" || t.text == u"U" || t.text == u"u8")) {
                     skipLiteral(m_text[m_at]);
+                    continue;
+                }
+                if (m_at < m_text.size() && m_text[m_at] == u'"'
+                    && (t.text == u"LR" || t.text == u"uR" || t.text == u"UR" || t.text == u"u8R")) {
+                    --m_at; // back to the R
+                    skipRawString();
                     continue;
                 }
                 out.append(t);
@@ -115,9 +121,10 @@ private:
     void skipToLineEnd()
     {
         while (m_at < m_text.size() && m_text[m_at] != u'\n') {
-            // A backslash at the line's end carries a comment or directive on.
-            if (m_text[m_at] == u'\\' && peek(1) == u'\n') {
-                m_at += 2;
+            // A backslash at the line's end (LF or CR LF) carries a comment or
+            // directive on.
+            if (const int end = continuationAt(); end > 0) {
+                m_at += end;
                 m_lineStart = m_at;
                 ++m_line;
                 continue;
@@ -138,6 +145,12 @@ private:
     {
         ++m_at;
         while (m_at < m_text.size() && m_text[m_at] != quote && m_text[m_at] != u'\n') {
+            if (const int end = continuationAt(); end > 0) {
+                m_at += end;
+                m_lineStart = m_at;
+                ++m_line;
+                continue;
+            }
             if (m_text[m_at] == u'\\' && m_at + 1 < m_text.size())
                 ++m_at;
             countLineEnd();
@@ -159,6 +172,17 @@ private:
         while (m_at < m_text.size() && !QStringView(m_text).mid(m_at).startsWith(end))
             countLineEnd();
         m_at = std::min(m_at + end.size(), m_text.size());
+    }
+
+    // The length of a backslash and the line end after it at the current
+    // place; 0 when there is none.
+    int continuationAt() const
+    {
+        if (m_text[m_at] != u'\\')
+            return 0;
+        if (peek(1) == u'\n')
+            return 2;
+        return peek(1) == u'\r' && peek(2) == u'\n' ? 3 : 0;
     }
 
     void countLineEnd()

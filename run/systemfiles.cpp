@@ -46,8 +46,11 @@ bool SystemFiles::contains(const QString &path, const QString &sourceFolder, con
         if (isUnder(clean, folder))
             return true;
     }
+    // A compiler in the user's own bin folder makes no installation of
+    // the folder above it: that folder holds the user's work too.
     const QString installation = installationOf(compilerPath);
-    if (installation.isEmpty())
+    if (installation.isEmpty() || (!sourceFolder.isEmpty() && isUnder(QDir::cleanPath(sourceFolder), installation))
+        || installation == QDir::cleanPath(QDir::homePath()))
         return false;
     for (const char *inside : {"include", "lib", "lib64", "libexec", "share/kvn"}) {
         if (isUnder(clean, installation + QLatin1Char('/') + QLatin1String(inside)))

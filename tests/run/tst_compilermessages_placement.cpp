@@ -165,6 +165,15 @@ private slots:
         QTest::newRow("operator: no name to look for")
             << QStringLiteral("undefined reference to `operator<<(std::ostream&, Box const&)'") << undefined
             << QStringLiteral("operator<<(std::ostream&, Box const&)") << QString();
+        QTest::newRow("an ABI tag of a function returning a string")
+            << QStringLiteral("undefined reference to `label[abi:cxx11](int)'") << undefined << QStringLiteral("label(int)")
+            << QStringLiteral("label");
+        QTest::newRow("lld, an ABI tag of a member")
+            << QStringLiteral("undefined symbol: Box::name[abi:cxx11]() const") << undefined
+            << QStringLiteral("Box::name() const") << QStringLiteral("name");
+        QTest::newRow("a conversion operator names no type to look for")
+            << QStringLiteral("undefined reference to `Money::operator int() const'") << undefined
+            << QStringLiteral("Money::operator int() const") << QString();
         QTest::newRow("GNU ld, multiple definition")
             << QStringLiteral("multiple definition of `shared()'; /tmp/cc32G5HC.o:twice.cpp:(.text+0x0): first defined here")
             << twice << QStringLiteral("shared()") << QStringLiteral("shared");
@@ -250,6 +259,12 @@ private slots:
         QTest::newRow("an include line names no use")
             << QStringLiteral("#include \"square.h\"\n#  include <square>\nint y = square(2);\n")
             << QStringLiteral("square") << QStringList{QStringLiteral("3:8 call")};
+        QTest::newRow("prefixed raw strings")
+            << QStringLiteral("auto a = u8R\"(f()\n)\" ; auto b = LR\"x(f())x\"; f();\n") << QStringLiteral("f")
+            << QStringList{QStringLiteral("2:27 call")};
+        QTest::newRow("a comment carried on over a CR LF line end")
+            << QStringLiteral("// f() \\\r\nf();\r\nint y = f();\r\n") << QStringLiteral("f")
+            << QStringList{QStringLiteral("3:8 call")};
         QTest::newRow("a destructor") << QStringLiteral("struct Box {\n    ~Box();\n    Box();\n};\n")
                                       << QStringLiteral("~Box") << QStringList{QStringLiteral("2:4 call")};
     }
@@ -299,6 +314,9 @@ private slots:
             << QStringLiteral("/opt/kvn/share/kvn/include/conio.h") << home << QStringLiteral("/opt/kvn/bin/kvncc") << true;
         QTest::newRow("beside another compiler") << QStringLiteral("/opt/gcc-13/include/c++/13/vector") << home << kvncc
                                                  << false;
+        QTest::newRow("a compiler in the user's own bin folder")
+            << QStringLiteral("/home/u/include/mine.h") << QStringLiteral("/home/u/proj") << QStringLiteral("/home/u/bin/kvncc")
+            << false;
     }
 
     void systemFiles()
@@ -456,7 +474,65 @@ private slots:
         const ParsedOutput parsed = CompilerOutput::parse(sample(QStringLiteral("gcc-link")));
         const QList<Placement> placed = MessagePlacement::place(parsed.diagnostics, disk.sources(QStringLiteral("main.cpp")));
         QVERIFY(!placed[0].hasLocation());
-        QCOMPARE(placed[0].message, QStringLiteral("declared but never defined: helper(int)"));
+        QCOMPARE(placed[0].message,
+                 QStringLiteral("used but defined nowhere: helper(int) (is the name misspelt, or its library not linked?)"));
+    }
+
+    // Real GNU ld output placed where the user wrote the name, also when the
+    // linker names the source by its file name alone while a file of that
+    // name lies in the folder the compiler ran in, and when with debug
+    // information it gives an inline function of a header the compiled
+    // file's name and the header's line.
+    void linkerMessagesFindTheUsersFile_data()
+    {
+        QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("placed");
+        QTest::newRow("file name alone, another file of that name in the working folder")
+            << QStringLiteral("/usr/bin/ld: /tmp/cc1.o: in function `main':\n"
+                              "main.cpp:(.text+0x12): undefined reference to `helper(int)'\n")
+            << QStringLiteral("/proj/main.cpp:4 declared but never defined: helper(int)");
+        QTest::newRow("debug information naming the header's line in the compiled file")
+            << QStringLiteral("/usr/bin/ld: /tmp/cc2.o: in function `Box::Box(int)':\n"
+                              "/proj/main.cpp:2: undefined reference to `vtable for Box'\n")
+            << QStringLiteral("/proj/shapes.h:2 a virtual function of Box is declared but never defined");
+        QTest::newRow("a name used and declared nowhere in the user's files")
+            << QStringLiteral("/usr/bin/ld: /tmp/cc3.o: in function `main':\n"
+                              "main.cpp:(.text+0x9): undefined reference to `sqaure'\n")
+            << QStringLiteral("/proj/main.cpp:4 used but defined nowhere: sqaure (is the name misspelt, or its library not linked?)");
+    }
+
+    void linkerMessagesFindTheUsersFile()
+    {
+        QFETCH(QString, output);
+        const QHash<QString, QString> files{
+            {QStringLiteral("/proj/main.cpp"),
+             QStringLiteral("#include \"shapes.h\"\n\nint helper(int);\nint main() { return helper(1) + sqaure(2) + Box(1).w; }\n")},
+            {QStringLiteral("/proj/shapes.h"),
+             QStringLiteral("struct Box {\n    Box(int w) : w(w) {}\n    virtual ~Box();\n    int w;\n};\n")},
+            {QStringLiteral("/home/user/main.cpp"), QStringLiteral("int helper(int);\nint main() { return helper(2); }\n")}};
+        MessagePlacement::Sources sources;
+        // Relative names are found in the working folder first, as the run
+        // window finds them.
+        sources.find = [&files](const QString &file) {
+            for (const QString &path : {file, QStringLiteral("/home/user/") + file, QStringLiteral("/proj/") + file}) {
+                if (files.contains(path))
+                    return path;
+            }
+            return QString();
+        };
+        sources.text = [&files](const QString &path) -> std::optional<QString> {
+            return files.contains(path) ? std::optional<QString>(files.value(path)) : std::nullopt;
+        };
+        sources.isSystem = [](const QString &) { return false; };
+        sources.compiledSource = QStringLiteral("/proj/main.cpp");
+        const ParsedOutput parsed = CompilerOutput::parse(output);
+        const QList<Placement> placed = MessagePlacement::place(parsed.diagnostics, sources);
+        QStringList errors;
+        for (qsizetype i = 0; i < parsed.diagnostics.size(); ++i) {
+            if (parsed.diagnostics.at(i).isError())
+                errors.append(QStringLiteral("%1:%2 %3").arg(placed.at(i).path).arg(placed.at(i).line).arg(placed.at(i).message));
+        }
+        QTEST(errors.value(0), "placed");
     }
 };
 
