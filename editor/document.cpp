@@ -371,7 +371,8 @@ Document::DiskCheck Document::checkDisk()
         return DiskCheck::Unchanged;
     }
     const QString question =
-        m_state.FileSaved
+        m_readOnly ? QStringLiteral("%1 was changed by another program.\rReload it? No keeps showing it as it was.")
+        : m_state.FileSaved
             ? QStringLiteral("%1 was changed by another program.\rReload it? (Undo brings back the text shown now.)\r"
                              "No keeps the text shown now, as unsaved text; saving it then asks before replacing "
                              "the file.")

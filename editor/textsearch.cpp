@@ -83,6 +83,13 @@ void TextSearch::cmdReplace_Click()
         return;
     }
     TextBox &box = m_controls.Text1;
+    // A file shown only to be read takes no replacement; the match stays
+    // selected and the caret where it is.
+    if (box.isReadOnly()) {
+        m_messages.show(QStringLiteral("Nothing was replaced: this file is shown read-only."), QStringLiteral("Replace"),
+                        Buttons::Ok, Icon::Information);
+        return;
+    }
     // The document changes in place, as one edit the user can undo; the caret
     // then goes to the top, where the next downward search starts.
     box.replace(box.selectionStart(), int(search.size()), m_controls.txtReplace.text());

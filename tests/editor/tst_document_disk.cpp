@@ -260,6 +260,8 @@ private slots:
         f.files.changeBehindTheProgram(path, "int theirs;\n");
         f.messages.answerNext(Reply::Yes);
         QCOMPARE(f.document.checkDisk(), Document::DiskCheck::Reloaded);
+        // Its No keeps nothing unsaved, and the question does not say so.
+        QVERIFY2(!f.messages.calls.first().text.contains(QStringLiteral("unsaved")), qPrintable(f.messages.calls.first().text));
         QCOMPARE(f.box.text(), QStringLiteral("int theirs;\r\n"));
         QVERIFY(f.savedShown());
         QVERIFY(f.box.isReadOnly());

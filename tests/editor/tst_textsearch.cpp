@@ -278,6 +278,25 @@ private slots:
         }
     }
 
+    // A file shown read-only takes no replacement, and the user is told why
+    // instead of seeing the caret jump to the top with nothing changed.
+    void replaceInAReadOnlyFileSaysWhy()
+    {
+        Fixture f;
+        f.box.setText(QStringLiteral("keep x1 keep"));
+        f.box.setReadOnly(true);
+        f.typeSearch(QStringLiteral("x"));
+        f.txtReplace.setText(QStringLiteral("YY"));
+        f.tickReplace(true);
+        f.box.setSelectionStart(5);
+        f.box.setSelectionLength(1);
+        f.search.cmdReplace_Click();
+        QCOMPARE(f.box.text(), QStringLiteral("keep x1 keep"));
+        QCOMPARE(f.box.selectionStart(), 5);
+        QCOMPARE(f.messages.calls.size(), 1);
+        QCOMPARE(f.messages.calls.first().title, QStringLiteral("Replace"));
+    }
+
     // Pressing "Replace" again and again replaces every match in turn and
     // never touches other text: the caret at the top after a replace is no
     // match, so the next press finds one first.
