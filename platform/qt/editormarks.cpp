@@ -8,8 +8,10 @@
 
 namespace {
 // Numbers clear of the ones QScintilla uses for folding and bookmarks.
-constexpr int errorMarker = 20;
-constexpr int warningMarker = 21;
+// Scintilla draws a line's markers from the lowest number up, so on a line
+// with an error and a warning the error's icon is the one seen.
+constexpr int warningMarker = 20;
+constexpr int errorMarker = 21;
 constexpr int errorIndicator = 20;
 constexpr int warningIndicator = 21;
 constexpr int marginNumber = 1;
