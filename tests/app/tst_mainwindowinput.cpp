@@ -23,6 +23,8 @@
 
 #include <Qsci/qsciscintilla.h>
 
+#include <csignal>
+
 namespace {
 
 // Answers every modal dialog that comes up while it lives, as a user would,
@@ -238,6 +240,64 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(answerer.seen.contains(box), 15000);
         QCOMPARE(answerer.over.at(answerer.seen.indexOf(box)), QStringLiteral("frmRun"));
         QVERIFY(m_window->runWindow().isVisible());
+    }
+
+    // Rebuilding a program that still runs in the terminal KVN opened for
+    // it asks first; Yes stops that program before the compile goes on.
+    void rebuildingARunningProgramAsksToStopIt()
+    {
+        // A terminal that runs its command in the background, and kvnrun
+        // from the build, both found as KVN looks for them at start.
+        const QString terminal = writeFile(QStringLiteral("term.sh"),
+                                           "#!/bin/sh\nwhile [ $# -gt 0 ] && [ \"$1\" != -e ]; do shift; done\nshift\n"
+                                           "\"$@\" < /dev/null > /dev/null 2>&1 &\n");
+        QFile::setPermissions(terminal, QFile::permissions(terminal) | QFileDevice::ExeUser);
+        const QByteArray oldTerminal = qgetenv("TERMINAL");
+        const QByteArray oldPath = qgetenv("PATH");
+        qputenv("TERMINAL", terminal.toLocal8Bit());
+        qputenv("PATH", QDir(QCoreApplication::applicationDirPath() + QStringLiteral("/../..")).absolutePath().toLocal8Bit()
+                            + ':' + oldPath);
+        m_window = std::make_unique<MainWindow>(QString());
+        qputenv("TERMINAL", oldTerminal);
+        qputenv("PATH", oldPath);
+        m_window->show();
+        m_window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+
+        // The "compiler" writes a program that names its process, then runs
+        // until it is stopped.
+        const QString started = QDir::current().filePath(QStringLiteral("started.txt"));
+        QFile::remove(started);
+        const QString compiler = writeFile(
+            QStringLiteral("builds.sh"),
+            "#!/bin/sh\nfor a in \"$@\"; do case \"$a\" in -e*) out=${a#-e};; esac; done\n"
+            "printf '#!/bin/sh\\n/bin/sleep 0.2\\necho $$ > \"%s\"\\nexec /bin/sleep 60\\n' '" + started.toLocal8Bit() + "' > \"$out\"\n"
+            "/bin/chmod +x \"$out\"\n");
+        QFile::setPermissions(compiler, QFile::permissions(compiler) | QFileDevice::ExeUser);
+        openGiven(writeFile(QStringLiteral("runs.cpp"), "int main() { for (;;) {} }\n"));
+        form().compile.CompilerPath = compiler;
+
+        DialogAnswerer answerer;
+        answerer.answerByTitle.insert(QStringLiteral("Execute your app?"), QMessageBox::Yes);
+        key(Qt::Key_F9, Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(readFile(started).trimmed().toInt() > 0, 15000);
+        const pid_t program = readFile(started).trimmed().toInt();
+        const auto running = [program] { return ::kill(program, 0) == 0 && !readFile(QStringLiteral("/proc/%1/stat").arg(program)).contains(") Z "); };
+        QVERIFY(running());
+
+        answerer.answerByTitle.insert(QStringLiteral("Execute your app?"), QMessageBox::No);
+        answerer.answerByTitle.insert(QStringLiteral("Program still running"), QMessageBox::Yes);
+        answerer.seen.clear();
+        m_window->activateWindow();
+        editor()->setFocus();
+        settle();
+        key(Qt::Key_F9, Qt::ControlModifier);
+        QTRY_VERIFY2_WITH_TIMEOUT(answerer.seen.contains(QStringLiteral("Execute your app?")),
+                                  qPrintable(answerer.seen.join(QStringLiteral(" | "))), 15000);
+        const bool stopped = !running();
+        ::kill(program, SIGKILL); // whatever happened, nothing is left running
+        QCOMPARE(answerer.seen.first(), QStringLiteral("Program still running"));
+        QVERIFY(stopped);
     }
 
     void initTestCase()
