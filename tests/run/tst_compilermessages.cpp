@@ -1,4 +1,5 @@
 #include "support/mainformfixture.h"
+#include "support/outputsamples.h"
 
 #include <QFile>
 #include <QTest>
@@ -7,28 +8,14 @@ namespace {
 
 QByteArray sample(const QString &name)
 {
-    QFile file(QStringLiteral(OUTPUT_SAMPLES "/") + name + QStringLiteral(".txt"));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", qPrintable(name));
-    return file.readAll();
+    return OutputSamples::read(name);
 }
 
 // The folder the captured outputs were compiled in, and the sources.
 const QString work = QStringLiteral("/home/user/my work/");
-const QByteArray squareCpp = "#include <iostream>\n"
-                             "\n"
-                             "int square(int x);\n"
-                             "\n"
-                             "int main()\n"
-                             "{\n"
-                             "    std::cout << square(3) << \"\\n\";\n"
-                             "    return 0;\n"
-                             "}\n";
-const QByteArray memberCpp = "namespace ns {\nstruct Box {\n    int w = 2;\n    int area() const;\n};\n}\n\n"
-                             "extern int counter;\n\nint main()\n{\n    ns::Box b;\n    counter++;\n    return b.area();\n}\n";
-const QByteArray sortlistCpp = "#include <algorithm>\n#include <list>\n\nint main()\n{\n"
-                               "    std::list<int> numbers{3, 1, 2};\n"
-                               "    std::sort(numbers.begin(), numbers.end());\n    return 0;\n}\n";
+const QByteArray squareCpp = OutputSamples::squareCpp;
+const QByteArray memberCpp = OutputSamples::memberCpp;
+const QByteArray sortlistCpp = OutputSamples::sortlistCpp;
 const QString stlAlgo = QStringLiteral("/usr/include/c++/12/bits/stl_algo.h");
 
 const QString folder = QStringLiteral("/home/user/project/src/");

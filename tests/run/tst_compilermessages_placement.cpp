@@ -2,6 +2,7 @@
 #include "run/messageplacement.h"
 #include "run/nameuses.h"
 #include "run/systemfiles.h"
+#include "support/outputsamples.h"
 
 #include <QFile>
 #include <QHash>
@@ -11,10 +12,7 @@ namespace {
 
 QString sample(const QString &name)
 {
-    QFile file(QStringLiteral(OUTPUT_SAMPLES "/") + name + QStringLiteral(".txt"));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", qPrintable(name));
-    return QString::fromUtf8(file.readAll());
+    return QString::fromUtf8(OutputSamples::read(name));
 }
 
 using Kind = NameUses::Use::Kind;
@@ -42,15 +40,7 @@ QStringList described(const QList<NameUses::Use> &uses)
 const QString folder = QStringLiteral("/home/user/my work/");
 
 // The sources the samples were compiled from, as they were on disk.
-const QString squareCpp = QStringLiteral("#include <iostream>\n"
-                                         "\n"
-                                         "int square(int x);\n"
-                                         "\n"
-                                         "int main()\n"
-                                         "{\n"
-                                         "    std::cout << square(3) << \"\\n\";\n"
-                                         "    return 0;\n"
-                                         "}\n");
+const QString squareCpp = QString::fromUtf8(OutputSamples::squareCpp);
 const QString squareC = QStringLiteral("#include <stdio.h>\n"
                                        "\n"
                                        "int square(int x);\n"
@@ -60,27 +50,11 @@ const QString squareC = QStringLiteral("#include <stdio.h>\n"
                                        "    printf(\"%d\\n\", square(3));\n"
                                        "    return 0;\n"
                                        "}\n");
-const QString memberCpp = QStringLiteral("namespace ns {\n"
-                                         "struct Box {\n"
-                                         "    int w = 2;\n"
-                                         "    int area() const;\n"
-                                         "};\n"
-                                         "}\n"
-                                         "\n"
-                                         "extern int counter;\n"
-                                         "\n"
-                                         "int main()\n"
-                                         "{\n"
-                                         "    ns::Box b;\n"
-                                         "    counter++;\n"
-                                         "    return b.area();\n"
-                                         "}\n");
+const QString memberCpp = QString::fromUtf8(OutputSamples::memberCpp);
 const QString twiceCpp = QStringLiteral("int shared()\n{\n    return 1;\n}\n\nint main()\n{\n    return shared();\n}\n");
 const QString onceCpp = QStringLiteral("int shared()\n{\n    return 2;\n}\n");
 const QString nomainCpp = QStringLiteral("int helper(int x)\n{\n    return x + 1;\n}\n");
-const QString sortlistCpp = QStringLiteral("#include <algorithm>\n#include <list>\n\nint main()\n{\n"
-                                           "    std::list<int> numbers{3, 1, 2};\n"
-                                           "    std::sort(numbers.begin(), numbers.end());\n    return 0;\n}\n");
+const QString sortlistCpp = QString::fromUtf8(OutputSamples::sortlistCpp);
 
 // Files on a pretend disk, found by name in the compile's folder.
 struct Disk

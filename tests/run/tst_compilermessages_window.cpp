@@ -1,5 +1,6 @@
 #include "app/widgets/mainwindow.h"
 #include "platform/qt/outputview.h"
+#include "support/outputsamples.h"
 
 #include <QApplication>
 #include <QFile>
@@ -17,10 +18,7 @@ namespace {
 
 QByteArray sample(const QString &name)
 {
-    QFile file(QStringLiteral(OUTPUT_SAMPLES "/") + name + QStringLiteral(".txt"));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", qPrintable(name));
-    return file.readAll();
+    return OutputSamples::read(name);
 }
 
 // Answers every message box with OK while it lives, and remembers the titles.
