@@ -15,19 +15,26 @@ namespace kvncc {
 // runs, and KVN compares it before it signals that id, which a later
 // process may have been given. 0 when the process is gone, has ended and
 // only waits to be collected, or cannot be read.
-inline unsigned long long processStartTime(pid_t pid)
+// The first kilobyte of a small file (a /proc stat line, an id file),
+// never read through a symbolic link; empty when it cannot be read.
+inline std::string readSmallFile(const std::string &path)
 {
-    const std::string path = "/proc/" + std::to_string(pid) + "/stat";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return 0;
+        return {};
     char buffer[1024];
     ssize_t n = 0;
     do {
         n = ::read(fd, buffer, sizeof buffer);
     } while (n < 0 && errno == EINTR);
     ::close(fd);
-    const std::string_view stat(buffer, n > 0 ? size_t(n) : 0);
+    return std::string(buffer, n > 0 ? size_t(n) : 0);
+}
+
+inline unsigned long long processStartTime(pid_t pid)
+{
+    const std::string line = readSmallFile("/proc/" + std::to_string(pid) + "/stat");
+    const std::string_view stat(line);
     // The name in parentheses may hold anything, spaces and ')' included;
     // the fields after its last ')' are the state (field 3) up to the start
     // time (field 22).

@@ -60,16 +60,7 @@ QString cleanAbsolute(const QString &path)
 // The first bytes of a small file, never through a symbolic link.
 QByteArray readSmall(const QByteArray &path)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return {};
-    char buffer[1024];
-    ssize_t n = 0;
-    do {
-        n = ::read(fd, buffer, sizeof buffer);
-    } while (n < 0 && errno == EINTR);
-    ::close(fd);
-    return n > 0 ? QByteArray(buffer, n) : QByteArray();
+    return QByteArray::fromStdString(kvncc::readSmallFile(path.toStdString()));
 }
 
 // A program's process, held by a pid file descriptor where the system has
