@@ -180,6 +180,153 @@ bool defines(const std::string &code, const std::string &name)
     return false;
 }
 
+// Whether the '{' at open begins the body of a class, struct or union,
+// judged by the words since the statement before it.
+bool opensClassBody(const std::string &code, std::size_t open)
+{
+    std::size_t start = open;
+    while (start > 0 && std::string_view(";{})").find(code[start - 1]) == std::string_view::npos)
+        --start;
+    const std::string_view head = std::string_view(code).substr(start, open - start);
+    for (const std::string_view word : {"class", "struct", "union"}) {
+        for (std::size_t at = head.find(word); at != std::string_view::npos; at = head.find(word, at + 1)) {
+            if ((at == 0 || !isWordChar(head[at - 1]))
+                && (at + word.size() == head.size() || !isWordChar(head[at + word.size()])))
+                return true;
+        }
+    }
+    return false;
+}
+
+// Whether pos lies directly inside a class body, where a function's name is
+// a member's and leaves the library's function alone.
+bool inClassBody(const std::string &code, std::size_t pos)
+{
+    std::vector<bool> classes;
+    for (std::size_t i = 0; i < pos; ++i) {
+        if (code[i] == '{')
+            classes.push_back(opensClassBody(code, i));
+        else if (code[i] == '}' && !classes.empty())
+            classes.pop_back();
+    }
+    return !classes.empty() && classes.back();
+}
+
+// Whether the line that ends at the line end at pos is a preprocessor line.
+bool preprocessorLineBefore(const std::string &code, std::size_t pos)
+{
+    std::size_t start = pos;
+    while (start > 0 && code[start - 1] != '\n')
+        --start;
+    const std::size_t first = skipSpacesAndTabs(code, start);
+    return first < pos && code[first] == '#';
+}
+
+// Whether what comes before the name at pos, back to the start of its
+// statement, is a type: words (not those that begin a statement with an
+// expression), '*', '&', extern "C", and no operator, parenthesis or
+// qualifier of the name.
+bool typeBefore(const std::string &code, std::size_t pos)
+{
+    static const std::set<std::string_view> statements = {
+        "return", "else", "do", "case", "goto", "throw", "new", "delete", "sizeof", "co_return", "co_yield", "co_await"};
+    std::size_t start = pos;
+    while (start > 0) {
+        const char c = code[start - 1];
+        if (c == ';' || c == '{' || c == '}')
+            break;
+        if (c == '\n' && preprocessorLineBefore(code, start - 1))
+            break;
+        if (c == ':' && !(start >= 2 && code[start - 2] == ':') && !(start < pos && code[start] == ':'))
+            break; // a label or an access specifier, not "::"
+        if (!(isWordChar(c) || isBlank(c) || c == '*' || c == '&' || c == '"' || c == ':'))
+            return false;
+        --start;
+    }
+    const std::string_view head = std::string_view(code).substr(start, pos - start);
+    std::size_t last = head.find_last_not_of(" \t\r\n");
+    if (last != std::string_view::npos && head[last] == ':')
+        return false; // Class::name, a member
+    bool typed = false;
+    for (std::size_t at = 0; at < head.size();) {
+        if (!isWordChar(head[at])) {
+            ++at;
+            continue;
+        }
+        std::size_t end = at;
+        while (end < head.size() && isWordChar(head[end]))
+            ++end;
+        if (statements.contains(head.substr(at, end - at)))
+            return false;
+        typed = true;
+        at = end;
+    }
+    return typed;
+}
+
+// Whether a parameter list names types rather than passes values: empty,
+// or each parameter beginning with a word and holding no operator, number
+// or string.
+bool namesTypes(std::string_view list)
+{
+    const std::size_t first = list.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return true;
+    std::size_t from = 0;
+    int depth = 0;
+    for (std::size_t i = 0; i <= list.size(); ++i) {
+        const char c = i < list.size() ? list[i] : ',';
+        if (c == '(' || c == '[')
+            ++depth;
+        else if (c == ')' || c == ']')
+            --depth;
+        if (c != ',' || depth != 0)
+            continue;
+        const std::string_view part = list.substr(from, i - from);
+        const std::size_t begin = part.find_first_not_of(" \t\r\n");
+        if (begin == std::string_view::npos)
+            return false;
+        if (part.substr(begin, 3) != "..." && !(std::isalpha(static_cast<unsigned char>(part[begin])) || part[begin] == '_'))
+            return false;
+        for (const char p : part) {
+            if (!(isWordChar(p) || isBlank(p) || std::string_view("*&[]():.").find(p) != std::string_view::npos))
+                return false;
+        }
+        from = i + 1;
+    }
+    return true;
+}
+
+// Whether name(...); appears as a prototype at file or block scope, such
+// as "long random(void);": the program names the function itself, so the
+// old meaning of the name must not stand in its way. Calls ("x =
+// random(10);", "return random(5);", "if (kbhit())") and members of classes
+// are not declarations.
+bool declares(const std::string &code, const std::string &name)
+{
+    for (std::size_t at = code.find(name); at != std::string::npos; at = code.find(name, at + 1)) {
+        if ((at > 0 && isWordChar(code[at - 1])) || (at + name.size() < code.size() && isWordChar(code[at + name.size()])))
+            continue;
+        const std::size_t open = skipBlanks(code, at + name.size());
+        if (open >= code.size() || code[open] != '(')
+            continue;
+        const std::size_t close = closingParen(code, open);
+        if (close == std::string::npos)
+            continue;
+        std::size_t next = skipBlanks(code, close + 1);
+        for (const std::string_view word : {"const", "noexcept"}) {
+            if (code.compare(next, word.size(), word) == 0 && !isWordChar(code[next + word.size()]))
+                next = skipBlanks(code, next + word.size());
+        }
+        if (next >= code.size() || (code[next] != ';' && code[next] != ','))
+            continue;
+        if (namesTypes(std::string_view(code).substr(open + 1, close - open - 1)) && typeBefore(code, at)
+            && !inClassBody(code, at))
+            return true;
+    }
+    return false;
+}
+
 // "#define name": the program's own macro of that name.
 bool definesMacro(const std::string &code, const std::string &name)
 {
@@ -318,6 +465,8 @@ const std::vector<std::string> &oldLibraryNames()
         "ungetch", "gettextinfo", "_setcursortype", "_dos_gettime", "_dos_getdate", "sleep", "farmalloc",
         "farcalloc", "farrealloc", "farfree", "coreleft", "farcoreleft", "movmem", "setmem", "flushall",
         "left", "right",
+        "CLK_TCK", "spawnl", "spawnlp", "spawnle", "spawnv", "spawnvp", "spawnve", "findfirst", "findnext",
+        "fnsplit", "fnmerge", "getdisk", "setdisk", "mkdir", "int86", "int86x", "intdos", "segread",
     };
     return names;
 }
@@ -393,7 +542,7 @@ SourceTraits examineSource(const std::string &text, bool cpp)
         // Most names are not in a program at all; the patterns are for those that are.
         if (code.find(name) == std::string::npos)
             continue;
-        if (defines(code, name) || definesMacro(code, name) || declaresVariable(code, name))
+        if (defines(code, name) || declares(code, name) || definesMacro(code, name) || declaresVariable(code, name))
             traits.ownNames.push_back(name);
     }
     traits.oldPointers = writesOldPointers(code);

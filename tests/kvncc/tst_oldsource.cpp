@@ -43,8 +43,34 @@ private slots:
         QTest::newRow("own functions, not calls") << "char *strrev(char *s) { return s; }\nvoid clrscr()\n{\n}\n"
                                                      "int main() { strrev(x); gotoxy(1, 1); return max(1, 2); }"
                                                   << true << false << 0 << false << "strrev clrscr" << false;
-        QTest::newRow("a prototype is no definition") << "int max(int a, int b);\nint main() {}" << true << false << 0
-                                                      << false << "" << false;
+        // A prototype names the function as the program means it, so the old
+        // meaning of the name steps aside, as it does for a definition.
+        QTest::newRow("a prototype is the program's own") << "int max(int a, int b);\nint main() {}" << true << false << 0
+                                                          << false << "max" << false;
+        QTest::newRow("the C library's random declared") << "long random(void);\nint main(void) { return random(); }"
+                                                         << false << false << 0 << false << "random" << false;
+        QTest::newRow("a prototype at block scope") << "int main(void)\n{\n    long random(void);\n    return 0;\n}"
+                                                    << false << false << 0 << false << "random" << false;
+        QTest::newRow("prototypes after a preprocessor line, extern \"C\"")
+            << "#include <stdio.h>\nchar *strupr(char *s);\nextern \"C\" int kbhit(void);" << true << false << 0 << false
+            << "strupr kbhit" << false;
+        QTest::newRow("a prototype over two lines") << "static unsigned int\nsleep(unsigned int seconds);" << false
+                                                    << false << 0 << false << "sleep" << false;
+        QTest::newRow("calls are no prototypes")
+            << "int main(void)\n{\n    int x, n = 3;\n    x = random(10);\n    if (kbhit()) getch();\n"
+               "    while (!kbhit()) delay(n);\n    clrscr();\nagain:\n    gotoxy(1, 2);\n    return random(5);\n}"
+            << false << false << 0 << false << "" << false;
+        QTest::newRow("calls after else and do") << "void f(void) { if (a) clrscr(); else clrscr(); do getch(); while (0); }"
+                                                 << false << false << 0 << false << "" << false;
+        QTest::newRow("calls with a type's name or through an object")
+            << "void f() { Screen::clrscr(); s.gotoxy(1, 2); p->delay(3); (void)getch(); }" << true << false << 0
+            << false << "" << false;
+        QTest::newRow("a macro that calls is no prototype") << "#define PAUSE getch();\n#define ROLL random(6);"
+                                                            << false << false << 0 << false << "" << false;
+        QTest::newRow("a member's prototype is the class's")
+            << "class Screen {\npublic:\n    void clrscr();\n    int getch(void);\n};\n"
+               "void Screen::clrscr() { ::clrscr(); }\nstruct S { void delay(int); };"
+            << true << false << 0 << false << "" << false;
         QTest::newRow("old-style C definition") << "int max(a, b)\nint a, b;\n{\n return a;\n}\n" << false << false << 0
                                                 << false << "max" << false;
         QTest::newRow("a template of its own") << "template <class T> T max(T a, T b) { return a; }" << true << false
