@@ -181,9 +181,10 @@ SourceTraits examineFile(const std::string &source, bool cpp)
 }
 
 // One compile. When it fails on a rule the old compilers did not have (a
-// for loop's variable used after it, a jump past an initialisation), the
-// source is mended from the compiler's own messages and compiled again;
-// a mend that does not make it build leaves the first messages standing.
+// for loop's variable used after it, a jump past an initialisation, an
+// empty character constant), the source is mended from the compiler's own
+// messages and compiled again; a mend that does not make it build leaves
+// the first messages standing.
 class Compile
 {
 public:
@@ -230,7 +231,7 @@ private:
         m_header = m_services.cache.headerFor(m_step.argv, m_step.input, text, m_clang, m_services.environment,
                                               m_services.compatFingerprint);
         ProcessResult result = attempt(text, m_step.fromCopy, output, problem);
-        if (result.succeeded() || !result.started || !m_cpp || !problem.empty())
+        if (result.succeeded() || !result.started || !problem.empty())
             return result;
         std::vector<OldRuleMend> mends;
         std::string latest = output;
@@ -243,6 +244,10 @@ private:
                 break; // a line number beyond int: nothing to mend by, the first messages stand
             }
             for (const OldRuleMend &mend : found) {
+                // In C a for loop's variable never outlived the loop, and a
+                // jump may pass an initialisation: of the mends only '' is C's.
+                if (!m_cpp && mend.kind != OldRuleMend::Kind::EmptyCharacter)
+                    continue;
                 if (std::find(mends.begin(), mends.end(), mend) == mends.end())
                     mends.push_back(mend);
             }

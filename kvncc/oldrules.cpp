@@ -186,6 +186,181 @@ bool loopDeclaring(const std::string &code, const std::string &name, std::size_t
     return true;
 }
 
+// Where the statement that holds pos starts: just after the ';', '{', '}'
+// or label's ':' before it ("::" belongs to a name).
+std::size_t statementStart(const std::string &code, std::size_t pos)
+{
+    while (pos > 0) {
+        const char c = code[pos - 1];
+        if (c == ';' || c == '{' || c == '}')
+            break;
+        if (c == ':') {
+            if (pos < 2 || code[pos - 2] != ':')
+                break;
+            --pos;
+        }
+        --pos;
+    }
+    return pos;
+}
+
+// The last character before pos that is not blank; '\0' when none.
+char codeBefore(const std::string &code, std::size_t pos)
+{
+    while (pos > 0 && isBlank(code[pos - 1]))
+        --pos;
+    return pos > 0 ? code[pos - 1] : '\0';
+}
+
+// The '{' of the innermost block around pos, npos when none.
+std::size_t enclosingBrace(const std::string &code, std::size_t pos)
+{
+    int depth = 0;
+    for (std::size_t i = pos; i > 0; --i) {
+        if (code[i - 1] == '}') {
+            ++depth;
+        } else if (code[i - 1] == '{') {
+            if (depth == 0)
+                return i - 1;
+            --depth;
+        }
+    }
+    return std::string::npos;
+}
+
+// The '}' that closes the bracket at open, npos when none.
+std::size_t closingBrace(const std::string &code, std::size_t open)
+{
+    int depth = 0;
+    for (std::size_t i = open; i < code.size(); ++i) {
+        if (code[i] == '{')
+            ++depth;
+        else if (code[i] == '}' && --depth == 0)
+            return i;
+    }
+    return std::string::npos;
+}
+
+// Whether the block at open is the body of a switch: "switch (...) {".
+bool isSwitchBody(const std::string &code, std::size_t open)
+{
+    std::size_t close = open;
+    while (close > 0 && isBlank(code[close - 1]))
+        --close;
+    if (close == 0 || code[close - 1] != ')')
+        return false;
+    int depth = 0;
+    for (std::size_t i = close; i > 0; --i) {
+        if (code[i - 1] == ')') {
+            ++depth;
+        } else if (code[i - 1] == '(' && --depth == 0) {
+            std::size_t end = i - 1;
+            while (end > 0 && isBlank(code[end - 1]))
+                --end;
+            return end >= 6 && code.compare(end - 6, 6, "switch") == 0 && (end == 6 || !isWordChar(code[end - 7]));
+        }
+    }
+    return false;
+}
+
+// Whether a whole word at pos in code is word.
+bool wordAt(const std::string &code, std::size_t pos, std::string_view word)
+{
+    return code.compare(pos, word.size(), word) == 0 && (pos == 0 || !isWordChar(code[pos - 1]))
+           && (pos + word.size() >= code.size() || !isWordChar(code[pos + word.size()]));
+}
+
+// Whether the word at pos begins a statement, as a label does.
+bool beginsStatement(const std::string &code, std::size_t pos)
+{
+    const char before = codeBefore(code, pos);
+    return before == '\0' || before == ';' || before == '{' || before == '}' || before == ':';
+}
+
+// The first case or default label of a switch's own from from on, outside
+// every inner bracket (an inner switch's labels are its own): its position,
+// or npos when the switch's '}' at close comes first.
+std::size_t nextCaseLabel(const std::string &code, std::size_t from, std::size_t close)
+{
+    int depth = 0;
+    for (std::size_t i = from; i < close; ++i) {
+        const char c = code[i];
+        if (c == '(' || c == '[' || c == '{') {
+            ++depth;
+        } else if (c == ')' || c == ']' || c == '}') {
+            --depth;
+        } else if (depth == 0 && (wordAt(code, i, "case") || wordAt(code, i, "default")) && beginsStatement(code, i)) {
+            if (code[i] == 'c' || code[skipBlanks(code, i + 7, close)] == ':')
+                return i;
+        }
+    }
+    return std::string::npos;
+}
+
+// Whether a label of goto's ("name:", not "::", "case" or "default") lies
+// between from and to: a jump to it from outside a new block would pass the
+// initialisation all the same.
+bool holdsGotoLabel(const std::string &code, std::size_t from, std::size_t to)
+{
+    for (std::size_t i = from; i < to;) {
+        if (!isWordChar(code[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < to && isWordChar(code[end]))
+            ++end;
+        const std::size_t colon = skipBlanks(code, end, to);
+        const bool label = colon < to && code[colon] == ':' && (colon + 1 >= to || code[colon + 1] != ':');
+        if (label && !wordAt(code, i, "case") && !wordAt(code, i, "default")
+            && !std::isdigit(static_cast<unsigned char>(code[i])) && beginsStatement(code, i))
+            return true;
+        i = end;
+    }
+    return false;
+}
+
+// Whether the whole word name is in code between from and to.
+bool usesName(const std::string &code, const std::string &name, std::size_t from, std::size_t to)
+{
+    for (std::size_t at = code.find(name, from); at != std::string::npos && at + name.size() <= to;
+         at = code.find(name, at + 1)) {
+        if (wordAt(code, at, name))
+            return true;
+    }
+    return false;
+}
+
+// Where the braces go that end a variable jumped over at the next case
+// label of its switch: the '{' right after what comes before its
+// declaration, the '}' right after the last statement before that label,
+// so that the lines keep their columns. False when the variable cannot end
+// there: it is used after the label, the declaration is not a statement of
+// a switch's body, or a goto's label is among the statements.
+bool caseBlock(const std::string &code, std::size_t nameAt, const std::string &name, std::size_t &open,
+               std::size_t &close)
+{
+    const std::size_t start = statementStart(code, nameAt);
+    const std::size_t body = enclosingBrace(code, start);
+    if (body == std::string::npos || !isSwitchBody(code, body))
+        return false;
+    const std::size_t bodyEnd = closingBrace(code, body);
+    const std::size_t declarationEnd = statementEnd(code, nameAt);
+    if (bodyEnd == std::string::npos || declarationEnd == std::string::npos || declarationEnd > bodyEnd)
+        return false;
+    const std::size_t label = nextCaseLabel(code, declarationEnd + 1, bodyEnd);
+    if (label == std::string::npos)
+        return false;
+    std::size_t end = label;
+    while (end > start && isBlank(code[end - 1]))
+        --end;
+    if (holdsGotoLabel(code, start, end) || usesName(code, name, label, bodyEnd))
+        return false;
+    open = start;
+    close = end;
+    return true;
+}
+
 // Reads a compiler's message line from its start, part by part; a part
 // that is not there leaves the position where it was.
 class MessageReader
@@ -276,10 +451,18 @@ std::vector<OldRuleMend> oldRuleMends(const std::string &compilerOutput, const s
         }
         reader = afterLocation;
         const bool jumped = clang ? reader.take("note: jump bypasses variable initialization")
+                                        || reader.take("note: jump bypasses variable with a non-trivial destructor")
                                   : reader.take("note:") && reader.takeSpaces() && reader.take("crosses initialization of ")
                                         && reader.takeOpeningQuote();
-        if (jumped) {
-            const OldRuleMend mend{OldRuleMend::Kind::JumpPastInitialisation, std::stoi(lineNumber), std::stoi(column), {}};
+        reader = afterLocation;
+        // Clang only warns of '' and then fails on what follows it, at the
+        // same place; with warnings off that failure is all it says. Whether
+        // a '' stands there is for the mend to see.
+        const bool empty = reader.take(clang ? "warning: empty character constant" : "error: empty character constant")
+                           || (clang && reader.take("error: expected expression"));
+        if (jumped || empty) {
+            const OldRuleMend mend{jumped ? OldRuleMend::Kind::JumpPastInitialisation : OldRuleMend::Kind::EmptyCharacter,
+                                   std::stoi(lineNumber), std::stoi(column), {}};
             if (std::find(mends.begin(), mends.end(), mend) == mends.end())
                 mends.push_back(mend);
         }
@@ -297,7 +480,19 @@ std::string withOldRules(const std::string &text, const std::vector<OldRuleMend>
         std::string replacement;
     };
     std::vector<Edit> edits;
+    struct Said
+    {
+        int line;
+        int column;
+        std::string text;
+    };
+    std::vector<Said> said;
+    const auto warn = [&said, &file](const OldRuleMend &mend, const std::string &text) {
+        said.push_back({mend.line, mend.column, warningLine(file, mend.line, mend.column, text)});
+    };
     std::set<std::size_t> hoisted;
+    std::set<std::size_t> jumpedOver;
+    std::set<std::size_t> empties;
     const std::string code = codeOnly(text);
     const std::vector<std::size_t> starts = lineStarts(text);
     for (const OldRuleMend &mend : mends) {
@@ -320,38 +515,65 @@ std::string withOldRules(const std::string &text, const std::vector<OldRuleMend>
                 edits.push_back({forAt, declarationEnd - forAt,
                                  declaration.substr(first) + "; " + text.substr(forAt, open + 1 - forAt)});
             }
-            warnings.push_back(warningLine(file, mend.line, mend.column,
-                                           "'" + mend.name + "' is used after the for loop that declares it; taken "
-                                           "as the old compilers did, as a variable of the enclosing block"));
+            warn(mend, "'" + mend.name + "' is used after the for loop that declares it; taken as the old compilers "
+                       "did, as a variable of the enclosing block");
             continue;
         }
-        // The variable jumped over: its name at the message's place, then
-        // "= value;" with no other declarator.
+        if (mend.kind == OldRuleMend::Kind::EmptyCharacter) {
+            // Only a '' of the program's code: the message's place may hold
+            // anything else when Clang failed there for another reason.
+            if (code.compare(at, 2, "''") != 0 || text.compare(at, 2, "''") != 0 || !empties.insert(at).second)
+                continue;
+            edits.push_back({at, 2, "'\\0'"});
+            warn(mend, "empty character constant taken as '\\0', as the old compilers did");
+            continue;
+        }
+        // The variable jumped over: its name at the message's place.
         std::size_t nameEnd = at;
         while (nameEnd < code.size() && isWordChar(code[nameEnd]))
             ++nameEnd;
         if (nameEnd == at)
             continue;
         const std::string name = text.substr(at, nameEnd - at);
+        if (!jumpedOver.insert(at).second)
+            continue;
+        // A scalar with "= value;" and no other declarator is declared
+        // first and then assigned.
         std::size_t equals = nameEnd;
         while (equals < code.size() && std::isspace(static_cast<unsigned char>(code[equals])))
             ++equals;
-        if (equals >= code.size() || code[equals] != '=' || (equals + 1 < code.size() && code[equals + 1] == '='))
-            continue;
-        const std::size_t end = statementEnd(code, equals + 1);
-        if (end == std::string::npos || hasTopLevelComma(code, equals + 1, end))
-            continue;
         std::size_t typeStart = at;
         while (typeStart > 0 && std::string_view(";{}:").find(code[typeStart - 1]) == std::string_view::npos)
             --typeStart;
-        if (!isScalarType(code.substr(typeStart, at - typeStart)))
+        if (equals < code.size() && code[equals] == '=' && (equals + 1 >= code.size() || code[equals + 1] != '=')
+            && isScalarType(code.substr(typeStart, at - typeStart))) {
+            const std::size_t end = statementEnd(code, equals + 1);
+            if (end != std::string::npos && !hasTopLevelComma(code, equals + 1, end)) {
+                edits.push_back({nameEnd, equals + 1 - nameEnd, "; " + name + " ="});
+                warn(mend, "a jump to a case label passes the initialisation of '" + name
+                               + "'; taken as the old compilers did");
+                continue;
+            }
+        }
+        // Anything else ends before the next case label, in a block of its
+        // own; the jump then passes no initialisation.
+        std::size_t open = 0;
+        std::size_t close = 0;
+        if (!caseBlock(code, at, name, open, close))
             continue;
-        edits.push_back({nameEnd, equals + 1 - nameEnd, "; " + name + " ="});
-        warnings.push_back(warningLine(file, mend.line, mend.column,
-                                       "a jump to a case label passes the initialisation of '" + name
-                                           + "'; taken as the old compilers did"));
+        edits.push_back({close, 0, "}"});
+        edits.push_back({open, 0, "{"});
+        warn(mend, "a jump to a case label passes the initialisation of '" + name
+                       + "'; taken as the old compilers did, with '" + name + "' ending at the next case label");
     }
-    std::sort(edits.begin(), edits.end(), [](const Edit &a, const Edit &b) { return a.at > b.at; });
+    // The warnings in the order of the lines they are about, as the
+    // compiler's own come.
+    std::stable_sort(said.begin(), said.end(), [](const Said &a, const Said &b) {
+        return std::pair(a.line, a.column) < std::pair(b.line, b.column);
+    });
+    for (Said &one : said)
+        warnings.push_back(std::move(one.text));
+    std::stable_sort(edits.begin(), edits.end(), [](const Edit &a, const Edit &b) { return a.at > b.at; });
     std::string result = text;
     std::size_t limit = std::string::npos;
     for (const Edit &edit : edits) {

@@ -5,17 +5,18 @@
 
 namespace kvncc {
 
-// Two rules of C++ that the old compilers did not have, and that programs
-// written for them break: a variable of a for loop's head used after the
-// loop (it lived on in the enclosing block), and a jump to a case label past
-// the initialisation of a variable. kvncc mends them from the compiler's own
-// messages and compiles again, as those compilers took the code: with a
-// warning.
+// Rules that the old compilers did not have, and that programs written for
+// them break: a variable of a for loop's head used after the loop (it lived
+// on in the enclosing block), a jump to a case label past the
+// initialisation of a variable, and an empty character constant '' (read as
+// 0). kvncc mends them from the compiler's own messages and compiles again,
+// as those compilers took the code: with a warning. Only the last is C's
+// too.
 struct OldRuleMend
 {
-    enum class Kind { ForScope, JumpPastInitialisation };
+    enum class Kind { ForScope, JumpPastInitialisation, EmptyCharacter };
     Kind kind = Kind::ForScope;
-    int line = 0;   // from 1: the use after the loop, or the variable jumped over
+    int line = 0;   // from 1: the use after the loop, the variable jumped over, or the ''
     int column = 0; // as the compiler counted it
     std::string name;
     bool operator==(const OldRuleMend &) const = default;
@@ -28,10 +29,15 @@ std::vector<OldRuleMend> oldRuleMends(const std::string &compilerOutput, const s
 
 // text with the mends made, every line where it was: a for loop's
 // declaration moves in front of the loop ("for (int i = 0; ..." becomes
-// "int i = 0; for (; ..."), and a scalar variable jumped over is declared
-// first and then assigned ("int j = 5;" becomes "int j; j = 5;"). The lines
-// of warning to show for the mends made go to warnings ("file:line:column:
-// warning: ..."); a mend that cannot be made safely is left out.
+// "int i = 0; for (; ..."); a scalar variable jumped over is declared first
+// and then assigned ("int j = 5;" becomes "int j; j = 5;"); any other
+// variable jumped over, an object whose constructor must run, ends before
+// the next case label of its switch: the statements from its declaration up
+// to that label go into a block of their own ("case 1:{ string s = t; ...
+// break;} case 2:"), unless the switch uses it after that label; and '' is
+// '\0'. The lines of warning to show for the mends made go to warnings
+// ("file:line:column: warning: ..."); a mend that cannot be made safely is
+// left out.
 std::string withOldRules(const std::string &text, const std::vector<OldRuleMend> &mends, const std::string &file,
                          bool clang, std::vector<std::string> &warnings);
 
