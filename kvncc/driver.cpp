@@ -214,6 +214,15 @@ public:
         const ProcessResult result = compileAndMend(output, problem);
         if (m_step.traits.voidMain && m_cpp)
             output = withUsersMainName(output);
+        const std::string &renamed = m_step.traits.stdRenamed;
+        if (!renamed.empty() && m_cpp) {
+            output = withUsersStdName(output, renamed);
+            if (m_showWarnings)
+                output = m_step.input + ":" + std::to_string(m_step.traits.stdLine) + ":"
+                         + std::to_string(m_step.traits.stdColumn) + ": warning: 'std' is this program's own name, as "
+                         + "before namespaces; it is compiled as '" + renamed
+                         + "', apart from the standard library's namespace std\n" + output;
+        }
         return result;
     }
 

@@ -451,6 +451,70 @@ std::string stringLiteralText(const std::string &text)
     return quoted;
 }
 
+// Whether pos lies on an #include line, whose <name> is no code.
+bool onIncludeLine(const std::string &code, std::size_t pos)
+{
+    const std::size_t lineEnd = code.rfind('\n', pos);
+    std::size_t at = skipSpacesAndTabs(code, lineEnd == std::string::npos ? 0 : lineEnd + 1);
+    if (at >= code.size() || code[at] != '#')
+        return false;
+    at = skipSpacesAndTabs(code, at + 1);
+    return code.compare(at, 7, "include") == 0 || code.compare(at, 6, "import") == 0;
+}
+
+// The places where a program of the days before namespaces writes the name
+// std for a name of its own, which the standard headers' namespace std
+// would clash with: every word std but "namespace std", when one of them
+// is outside every bracket (a type, variable or function of the whole
+// program; a local one or a member clashes with nothing) and none is
+// followed by "::" (a program that uses the namespace is left as it is).
+std::vector<std::size_t> ownStdWords(const std::string &code)
+{
+    std::vector<std::size_t> words;
+    bool outside = false;
+    int depth = 0;
+    std::size_t checked = 0;
+    for (std::size_t at = code.find("std"); at != std::string::npos; at = code.find("std", at + 3)) {
+        if ((at > 0 && isWordChar(code[at - 1])) || (at + 3 < code.size() && isWordChar(code[at + 3]))
+            || onIncludeLine(code, at))
+            continue;
+        const std::size_t after = skipBlanks(code, at + 3);
+        if (code.compare(after, 2, "::") == 0)
+            return {};
+        std::size_t before = at;
+        while (before > 0 && isBlank(code[before - 1]))
+            --before;
+        if (before >= 9 && code.compare(before - 9, 9, "namespace") == 0 && (before == 9 || !isWordChar(code[before - 10])))
+            continue;
+        for (; checked < at; ++checked) {
+            if (code[checked] == '{' || code[checked] == '(')
+                ++depth;
+            else if (code[checked] == '}' || code[checked] == ')')
+                --depth;
+        }
+        outside = outside || depth == 0;
+        words.push_back(at);
+    }
+    return outside ? words : std::vector<std::size_t>{};
+}
+
+// A name for the program's own std that it does not use itself.
+std::string freeNameForStd(const std::string &code)
+{
+    const auto used = [&code](const std::string &name) {
+        for (std::size_t at = code.find(name); at != std::string::npos; at = code.find(name, at + 1)) {
+            if ((at == 0 || !isWordChar(code[at - 1]))
+                && (at + name.size() >= code.size() || !isWordChar(code[at + name.size()])))
+                return true;
+        }
+        return false;
+    };
+    std::string name = "std_";
+    for (int n = 1; used(name); ++n)
+        name = "std_" + std::to_string(n);
+    return name;
+}
+
 } // namespace
 
 const std::vector<std::string> &oldLibraryNames()
@@ -546,6 +610,15 @@ SourceTraits examineSource(const std::string &text, bool cpp)
             traits.ownNames.push_back(name);
     }
     traits.oldPointers = writesOldPointers(code);
+    if (cpp) {
+        const std::vector<std::size_t> words = ownStdWords(code);
+        if (!words.empty()) {
+            traits.stdRenamed = freeNameForStd(code);
+            const std::size_t lineStart = code.rfind('\n', words.front());
+            traits.stdLine = int(std::count(code.begin(), code.begin() + std::ptrdiff_t(words.front()), '\n')) + 1;
+            traits.stdColumn = int(words.front() - (lineStart == std::string::npos ? 0 : lineStart + 1)) + 1;
+        }
+    }
     return traits;
 }
 
@@ -555,10 +628,23 @@ std::string rewrittenSource(const std::string &text, const SourceTraits &traits,
     const std::string code = codeOnly(text);
     std::string body = text;
     if (cpp && traits.needsCopy()) {
+        struct Rename
+        {
+            std::size_t at;
+            std::size_t length;
+            std::string name;
+        };
+        std::vector<Rename> renames;
+        for (const std::size_t open : mainsIn(code, traits.voidMain))
+            renames.push_back({nameBefore(code, open), 4, traits.voidMain ? renamedMain : "int main"});
+        if (!traits.stdRenamed.empty()) {
+            for (const std::size_t at : ownStdWords(code))
+                renames.push_back({at, 3, traits.stdRenamed});
+        }
         // From the last to the first, so that the positions found stay right.
-        const std::vector<std::size_t> mains = mainsIn(code, traits.voidMain);
-        for (auto it = mains.rbegin(); it != mains.rend(); ++it)
-            body.replace(nameBefore(code, *it), 4, traits.voidMain ? renamedMain : "int main");
+        std::sort(renames.begin(), renames.end(), [](const Rename &a, const Rename &b) { return a.at > b.at; });
+        for (const Rename &rename : renames)
+            body.replace(rename.at, rename.length, rename.name);
     }
     const std::string quoted = stringLiteralText(shownPath);
     std::string result;
@@ -594,6 +680,37 @@ std::string withUsersMainName(const std::string &output)
         const std::string written = quote + "void main(";
         for (std::size_t at = result.find(renamed); at != std::string::npos; at = result.find(renamed, at + written.size()))
             result.replace(at, renamed.size(), written);
+    }
+    return result;
+}
+
+std::string withUsersStdName(const std::string &output, const std::string &renamed)
+{
+    // Names come quoted, with ' or, from GCC in a UTF-8 locale, with U+2018
+    // and U+2019; only those insides are looked at, not the paths.
+    const std::string opening = "\xe2\x80\x98";
+    const std::string closing = "\xe2\x80\x99";
+    std::string result;
+    result.reserve(output.size());
+    bool quoted = false;
+    bool typographic = false;
+    for (std::size_t i = 0; i < output.size();) {
+        if (output.compare(i, opening.size(), opening) == 0 && !quoted) {
+            quoted = typographic = true;
+        } else if (output.compare(i, closing.size(), closing) == 0 && typographic) {
+            quoted = typographic = false;
+        } else if (output[i] == '\'' && !typographic) {
+            quoted = !quoted;
+        } else if (output[i] == '\n') {
+            quoted = typographic = false;
+        } else if (quoted && output.compare(i, renamed.size(), renamed) == 0 && (i == 0 || !isWordChar(output[i - 1]))
+                   && (i + renamed.size() >= output.size() || !isWordChar(output[i + renamed.size()]))) {
+            result += "std";
+            i += renamed.size();
+            continue;
+        }
+        result += output[i];
+        ++i;
     }
     return result;
 }

@@ -20,8 +20,15 @@ struct SourceTraits
     std::vector<std::string> ownNames;
     // It writes far, near or huge pointers, which mean nothing here.
     bool oldPointers = false;
+    // C++ only: it names a type, variable or function of its own std, as
+    // programs could before namespaces, and never writes std::. The copy
+    // calls that name stdRenamed (empty: none); stdLine and stdColumn (in
+    // bytes, from 1) are where the program first writes it.
+    std::string stdRenamed;
+    int stdLine = 0;
+    int stdColumn = 0;
 
-    bool needsCopy() const { return voidMain || untypedMain; }
+    bool needsCopy() const { return voidMain || untypedMain || !stdRenamed.empty(); }
     bool operator==(const SourceTraits &) const = default;
 };
 
@@ -40,10 +47,14 @@ SourceTraits examineSource(const std::string &text, bool cpp);
 // every line where it was, followed by kvncc's main. In C the user's void
 // main keeps its name and only its symbol changes; C++ insists that main
 // returns int, so there it is renamed void_main. A C++ main without a type
-// gets its int. A #line names the user's file, so every message names it
+// gets its int. The program's own std is traits.stdRenamed. A #line names the user's file, so every message names it
 // and its own line numbers.
 std::string rewrittenSource(const std::string &text, const SourceTraits &traits, const std::string &shownPath,
                             bool cpp);
+
+// The compiler's output on a copy with the program's own std renamed to
+// renamed: where it quotes a name, it names it std, as the user wrote it.
+std::string withUsersStdName(const std::string &output, const std::string &renamed);
 
 // The compiler's output on a C++ copy with the user's void main renamed:
 // where it quotes that function ("In function 'void void_main()'"), it
