@@ -327,6 +327,31 @@ bool declares(const std::string &code, const std::string &name)
     return false;
 }
 
+bool containsWord(const std::string &code, std::string_view word)
+{
+    for (std::size_t at = code.find(word); at != std::string::npos; at = code.find(word, at + 1)) {
+        if ((at == 0 || !isWordChar(code[at - 1])) && !isWordChar(code[at + word.size()]))
+            return true;
+    }
+    return false;
+}
+
+// "using namespace std;", blanks and line ends allowed between the words.
+bool usesNamespaceStd(const std::string &code)
+{
+    for (std::size_t at = code.find("using"); at != std::string::npos; at = code.find("using", at + 1)) {
+        if ((at > 0 && isWordChar(code[at - 1])) || !isBlank(code[at + 5]))
+            continue;
+        const std::size_t word = skipBlanks(code, at + 5);
+        if (code.compare(word, 9, "namespace") != 0 || !isBlank(code[word + 9]))
+            continue;
+        const std::size_t name = skipBlanks(code, word + 9);
+        if (code.compare(name, 3, "std") == 0 && !isWordChar(code[name + 3]))
+            return true;
+    }
+    return false;
+}
+
 // "#define name": the program's own macro of that name.
 bool definesMacro(const std::string &code, const std::string &name)
 {
@@ -529,6 +554,16 @@ const std::vector<std::string> &oldLibraryNames()
         "ungetch", "gettextinfo", "_setcursortype", "_dos_gettime", "_dos_getdate", "sleep", "farmalloc",
         "farcalloc", "farrealloc", "farfree", "coreleft", "farcoreleft", "movmem", "setmem", "flushall",
         "left", "right",
+        "_getch", "_getche", "_kbhit", "_ungetch", "_cgets", "_cscanf", "_putch", "_cputs", "_cprintf", "_flushall",
+        "_sleep", "GetStdHandle", "SetConsoleCursorPosition", "SetConsoleTextAttribute",
+        "GetConsoleScreenBufferInfo", "SetConsoleCursorInfo", "GetConsoleCursorInfo", "FillConsoleOutputCharacterA",
+        "FillConsoleOutputCharacter", "FillConsoleOutputAttribute", "WriteConsoleA", "WriteConsole",
+        "SetConsoleTitleA", "SetConsoleTitle", "GetConsoleTitleA", "GetConsoleTitle", "SetConsoleScreenBufferSize",
+        "SetConsoleWindowInfo", "SetConsoleOutputCP", "SetConsoleCP", "GetConsoleOutputCP", "GetConsoleCP",
+        "GetConsoleMode", "SetConsoleMode", "FlushConsoleInputBuffer", "GetConsoleWindow", "GetWindowRect",
+        "GetClientRect", "MoveWindow", "SetWindowPos", "ShowWindow", "Sleep", "Beep", "MessageBeep", "GetTickCount",
+        "GetTickCount64", "QueryPerformanceCounter", "QueryPerformanceFrequency", "GetLocalTime", "GetSystemTime",
+        "GetLastError", "ExitProcess", "MessageBoxA", "MessageBox",
         "CLK_TCK", "spawnl", "spawnlp", "spawnle", "spawnv", "spawnvp", "spawnve", "findfirst", "findnext",
         "fnsplit", "fnmerge", "getdisk", "setdisk", "mkdir", "int86", "int86x", "intdos", "segread",
     };
@@ -608,6 +643,16 @@ SourceTraits examineSource(const std::string &text, bool cpp)
             continue;
         if (defines(code, name) || declares(code, name) || definesMacro(code, name) || declaresVariable(code, name))
             traits.ownNames.push_back(name);
+    }
+    // With "using namespace std" the standard file streams are in the
+    // program's scope under their own names, which the old header's streams
+    // of the same names would make ambiguous: the program keeps the standard
+    // ones.
+    if (cpp && usesNamespaceStd(code)) {
+        for (const char *name : {"filebuf", "fstream", "ifstream", "ofstream"}) {
+            if (containsWord(code, name))
+                traits.ownNames.emplace_back(name);
+        }
     }
     traits.oldPointers = writesOldPointers(code);
     if (cpp) {

@@ -78,6 +78,11 @@ private slots:
         QTest::newRow("own macros and variables") << "#define max(a, b) ((a) > (b) ? (a) : (b))\nint left[10], right;\n"
                                                      "int x = left[0] + max(1, 2);"
                                                   << true << false << 0 << false << "max left right" << false;
+        QTest::newRow("the standard file streams through using namespace std")
+            << "#include <fstream.h>\nusing  namespace\nstd;\nifstream in; ofstream out;" << true << false << 0 << false
+            << "fstream ifstream ofstream" << false;
+        QTest::newRow("using namespace std in C, or of another namespace")
+            << "using namespace stdx;\nifstream in;\n" << true << false << 0 << false << "" << false;
         QTest::newRow("far pointers") << "char far *screen; int huge* big;" << false << false << 0 << false << ""
                                       << true;
         QTest::newRow("far as a word") << "int far = 3, nearest; far = 4;" << false << false << 0 << false << ""
