@@ -320,12 +320,17 @@ bool holdsGotoLabel(const std::string &code, std::size_t from, std::size_t to)
     return false;
 }
 
-// Whether the whole word name is in code between from and to.
+// Whether the variable name is used between from and to: the whole word,
+// not as a member after '.' or "->".
 bool usesName(const std::string &code, const std::string &name, std::size_t from, std::size_t to)
 {
     for (std::size_t at = code.find(name, from); at != std::string::npos && at + name.size() <= to;
          at = code.find(name, at + 1)) {
-        if (wordAt(code, at, name))
+        std::size_t before = at;
+        while (before > 0 && isBlank(code[before - 1]))
+            --before;
+        const bool member = before > 0 && (code[before - 1] == '.' || (before > 1 && code.compare(before - 2, 2, "->") == 0));
+        if (wordAt(code, at, name) && !member)
             return true;
     }
     return false;

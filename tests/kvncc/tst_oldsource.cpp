@@ -279,6 +279,56 @@ private slots:
         QTest::newRow("a class keeps its constructor") << "{ string s = \"x\";" << jump << 1 << 10 << ""
                                                        << "{ string s = \"x\";";
         QTest::newRow("two declarators") << "{ int a = 1, b = 2;" << jump << 1 << 7 << "" << "{ int a = 1, b = 2;";
+        // An object jumped over ends before the next label of its switch.
+        QTest::newRow("string in a case, to the next case")
+            << "switch (k) {\ncase 1:\n    string s = \"x\";\n    f(s);\n    break;\ncase 2:\n    g();\n}" << jump << 3 << 12
+            << "" << "switch (k) {\ncase 1:{\n    string s = \"x\";\n    f(s);\n    break;}\ncase 2:\n    g();\n}";
+        QTest::newRow("on the label's line, no break, default next")
+            << "switch (c) {\ncase 'a': ifstream in(name); in >> x;\ndefault: y();\n}" << jump << 2 << 20 << ""
+            << "switch (c) {\ncase 'a':{ ifstream in(name); in >> x;}\ndefault: y();\n}";
+        QTest::newRow("in an inner switch, to its own next label")
+            << "switch (a) {\ncase 1:\n  switch (b) {\n  case 1: std::fstream f(\"a.txt\"); f << 1; break;\n  case 2: break;\n  }\n"
+               "  break;\ncase 2:;\n}"
+            << jump << 4 << 24 << ""
+            << "switch (a) {\ncase 1:\n  switch (b) {\n  case 1:{ std::fstream f(\"a.txt\"); f << 1; break;}\n  case 2: break;\n  }\n"
+               "  break;\ncase 2:;\n}";
+        QTest::newRow("after an inner switch, past its labels")
+            << "switch (a) {\ncase 1:\n  switch (b) { case 1: f(); default: g(); }\n  string t;\n  h(t);\ndefault: ;\n}"
+            << jump << 4 << 10 << ""
+            << "switch (a) {\ncase 1:\n  switch (b) { case 1: f(); default: g(); }{\n  string t;\n  h(t);}\ndefault: ;\n}";
+        QTest::newRow("a class with two declarators")
+            << "switch (k) {\ncase 0: string a = \"x\", b; f(a, b); break;\ncase 1:;\n}" << jump << 2 << 16 << ""
+            << "switch (k) {\ncase 0:{ string a = \"x\", b; f(a, b); break;}\ncase 1:;\n}";
+        QTest::newRow("scalars with two declarators")
+            << "switch (k) {\ncase 0: int a = 1, b = 2; f(a + b);\ncase 1:;\n}" << jump << 2 << 13 << ""
+            << "switch (k) {\ncase 0:{ int a = 1, b = 2; f(a + b);}\ncase 1:;\n}";
+        QTest::newRow("labels in a comment or a string are none")
+            << "switch (k) {\ncase 1: string s; // case 3: here\n  f(\"default:\"); break;\ncase 2:;\n}" << jump << 2 << 16
+            << "" << "switch (k) {\ncase 1:{ string s; // case 3: here\n  f(\"default:\"); break;}\ncase 2:;\n}";
+        QTest::newRow("longer names after the label are other names")
+            << "switch (k) {\ncase 1: string s; f(s); break;\ncase 2: ss = 1; s_x = t.s + p->s;\n}" << jump << 2 << 16 << ""
+            << "switch (k) {\ncase 1:{ string s; f(s); break;}\ncase 2: ss = 1; s_x = t.s + p->s;\n}";
+        QTest::newRow("declared before the first label")
+            << "switch (k) { string s; case 1: f(); }" << jump << 1 << 21 << ""
+            << "switch (k) {{ string s;} case 1: f(); }";
+        QTest::newRow("used after the next label: the error stands")
+            << "switch (k) {\ncase 1:\n  string s;\ncase 2:\n  s = \"y\";\n}" << jump << 3 << 10 << ""
+            << "switch (k) {\ncase 1:\n  string s;\ncase 2:\n  s = \"y\";\n}";
+        QTest::newRow("a goto's label among the statements")
+            << "switch (k) {\ncase 1:\n  string s;\nagain:\n  f(s);\n  break;\ncase 2:;\n}" << jump << 3 << 10 << ""
+            << "switch (k) {\ncase 1:\n  string s;\nagain:\n  f(s);\n  break;\ncase 2:;\n}";
+        QTest::newRow("no later label of its switch")
+            << "switch (k) {\ncase 1:\n  if (x) { string s; case 2: f(s); }\n}" << jump << 3 << 19 << ""
+            << "switch (k) {\ncase 1:\n  if (x) { string s; case 2: f(s); }\n}";
+        QTest::newRow("a block that is no switch's") << "while (k) {\n  string s;\n  f(s);\n}" << jump << 2 << 10 << ""
+                                                    << "while (k) {\n  string s;\n  f(s);\n}";
+        const int empty = int(OldRuleMend::Kind::EmptyCharacter);
+        QTest::newRow("empty character constant") << "  char c = '';\n" << empty << 1 << 12 << ""
+                                                  << "  char c = '\\0';\n";
+        QTest::newRow("the second of two on a line") << "f('', '');" << empty << 1 << 7 << "" << "f('', '\\0');";
+        QTest::newRow("'' inside a string is no constant") << "f(\"''\");" << empty << 1 << 4 << "" << "f(\"''\");";
+        QTest::newRow("'' inside a comment") << "x; // ''" << empty << 1 << 7 << "" << "x; // ''";
+        QTest::newRow("a failure elsewhere at the place") << "x = ;" << empty << 1 << 5 << "" << "x = ;";
     }
 
     void mendsKeepEveryLine()
@@ -322,6 +372,164 @@ private slots:
         QFETCH(QByteArray, output);
         QFETCH(QByteArray, shown);
         QCOMPARE(QByteArray::fromStdString(withUsersMainName(output.toStdString())), shown);
+    }
+
+    // The messages that call for a mend of '' or of an object jumped over;
+    // kind -1: none.
+    void readsEachMessageThatCallsForAMend_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("clang");
+        QTest::addColumn<int>("kind");
+        const int jump = int(OldRuleMend::Kind::JumpPastInitialisation);
+        const int empty = int(OldRuleMend::Kind::EmptyCharacter);
+        QTest::newRow("GCC: empty character constant") << "/p/a.cpp:4:14: error: empty character constant" << false
+                                                       << empty;
+        QTest::newRow("Clang warns of it") << "/p/a.cpp:4:14: warning: empty character constant [-Winvalid-pp-token]"
+                                           << true << empty;
+        QTest::newRow("Clang fails after it, warnings off") << "/p/a.cpp:4:14: error: expected expression" << true
+                                                            << empty;
+        QTest::newRow("GCC's failure after something else") << "/p/a.cpp:4:14: error: expected primary-expression "
+                                                               "before ';' token"
+                                                            << false << -1;
+        QTest::newRow("another file's") << "/p/b.h:4:14: error: empty character constant" << false << -1;
+        QTest::newRow("Clang: an object with a destructor jumped over")
+            << "/p/a.cpp:6:13: note: jump bypasses variable with a non-trivial destructor" << true << jump;
+        QTest::newRow("GCC: only a warning under -fpermissive")
+            << "/p/a.cpp:6:13: note:   enters scope of 'Foo f', which has non-trivial destructor" << false << -1;
+        QTest::newRow("GCC: an object's initialisation crossed")
+            << "/p/a.cpp:6:13: note:   crosses initialization of \xe2\x80\x98std::string s\xe2\x80\x99" << false << jump;
+    }
+    void readsEachMessageThatCallsForAMend()
+    {
+        QFETCH(QString, message);
+        QFETCH(bool, clang);
+        QFETCH(int, kind);
+        const std::vector<OldRuleMend> mends = oldRuleMends(message.toStdString() + "\n", "/p/a.cpp", clang);
+        if (kind < 0) {
+            QCOMPARE(mends.size(), std::size_t(0));
+            return;
+        }
+        const std::size_t colon = std::size_t(message.indexOf(u':', 9));
+        const int line = message.mid(9, qsizetype(colon) - 9).toInt();
+        const int column = message.mid(qsizetype(colon) + 1).section(u':', 0, 0).toInt();
+        QVERIFY(mends == (std::vector<OldRuleMend>{{OldRuleMend::Kind(kind), line, column, {}}}));
+    }
+
+    // The warnings of several mends come in the order of their lines.
+    void warningsInTheOrderOfTheirLines()
+    {
+        using K = OldRuleMend::Kind;
+        const std::string text = "switch (k) {\ncase 1: string s; f(s); break;\ncase 2: string t; g(t); break;\n"
+                                 "case 3: h('');\n}";
+        std::vector<std::string> warnings;
+        const std::string mended = withOldRules(
+            text, {{K::EmptyCharacter, 4, 11, {}}, {K::JumpPastInitialisation, 3, 16, {}}, {K::JumpPastInitialisation, 2, 16, {}}},
+            "a.cpp", true, warnings);
+        QCOMPARE(mended, std::string("switch (k) {\ncase 1:{ string s; f(s); break;}\ncase 2:{ string t; g(t); break;}\n"
+                                     "case 3: h('\\0');\n}"));
+        QCOMPARE(warnings.size(), std::size_t(3));
+        QVERIFY(warnings[0].starts_with("a.cpp:2:16: warning: a jump to a case label passes the initialisation of 's';"));
+        QVERIFY(warnings[1].starts_with("a.cpp:3:16: warning: a jump to a case label passes the initialisation of 't';"));
+        QCOMPARE(warnings[2], std::string("a.cpp:4:11: warning: empty character constant taken as '\\0', as the old "
+                                          "compilers did"));
+    }
+
+    // A program's own std (a type, variable or function of the whole
+    // program) and where it first writes it; "" when there is none to
+    // rename.
+    void findsTheProgramsOwnStd_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("cpp");
+        QTest::addColumn<QString>("renamed");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<int>("column");
+        const QString record = QStringLiteral("#include <iostream.h>\nstruct std {\n  int roll;\n};\nstd s;");
+        QTest::newRow("a student record") << record << true << "std_" << 2 << 8;
+        QTest::newRow("C knows no namespaces") << record << false << "" << 0 << 0;
+        QTest::newRow("a program that uses the namespace")
+            << "#include <iostream>\nstruct std { int r; };\nint main() { std::cout << 1; }" << true << "" << 0 << 0;
+        QTest::newRow("std :: with blanks") << "struct std {};\nint x = std :: abs(1);" << true << "" << 0 << 0;
+        QTest::newRow("the namespace only") << "namespace std { }\nusing namespace std;\nint main() {}" << true << ""
+                                            << 0 << 0;
+        QTest::newRow("using namespace std, and a std of its own")
+            << "using namespace std;\ntypedef struct { int r; } std;" << true << "std_" << 2 << 27;
+        QTest::newRow("a member, a local and a parameter clash with nothing")
+            << "struct rec { int std; };\nvoid f(int std) {}\nint main() { int std = 1; f(std); }" << true << "" << 0 << 0;
+        QTest::newRow("a function of its own") << "int std(int a) { return a; }" << true << "std_" << 1 << 5;
+        QTest::newRow("std_ is taken") << "int std;\nint std_;" << true << "std_1" << 1 << 5;
+        QTest::newRow("in comments and strings only") << "// struct std\nconst char *s = \"std\";" << true << "" << 0 << 0;
+        QTest::newRow("an #include of std.h") << "#include <std.h>\n  #  include<std>\nint main() {}" << true << "" << 0
+                                              << 0;
+        QTest::newRow("longer names") << "int stdio, my_std, std2;" << true << "" << 0 << 0;
+    }
+    void findsTheProgramsOwnStd()
+    {
+        QFETCH(QString, source);
+        QFETCH(bool, cpp);
+        QFETCH(QString, renamed);
+        QFETCH(int, line);
+        QFETCH(int, column);
+        const SourceTraits traits = examineSource(source.toStdString(), cpp);
+        QCOMPARE(QString::fromStdString(traits.stdRenamed), renamed);
+        QCOMPARE(traits.stdLine, line);
+        QCOMPARE(traits.stdColumn, column);
+        QCOMPARE(traits.needsCopy(), !renamed.isEmpty());
+    }
+
+    // The copy renames the program's own std where the program wrote it:
+    // not in comments, strings, #include lines or "namespace std".
+    void theCopyRenamesTheProgramsOwnStd_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("copy");
+        QTest::newRow("a record")
+            << "#include <std.h> // std\nstruct std { int roll; };\nint main() { std s; s.roll = 1; cout << \"std\"; return 0; }\n"
+            << "#line 1 \"a.cpp\"\n#include <std.h> // std\nstruct std_ { int roll; };\nint main() { std_ s; s.roll = 1; "
+               "cout << \"std\"; return 0; }\n";
+        QTest::newRow("using namespace std stays") << "using namespace std;\nint std;\nint f() { return ::std; }\n"
+                                                   << "#line 1 \"a.cpp\"\nusing namespace std;\nint std_;\nint f() { return ::std_; }\n";
+        QTest::newRow("with a void main") << "struct std { int r; };\nvoid main() { std s; }\n"
+                                          << "#line 1 \"a.cpp\"\nstruct std_ { int r; };\nvoid void_main() { std_ s; }\n";
+    }
+    void theCopyRenamesTheProgramsOwnStd()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, copy);
+        const std::string source = text.toStdString();
+        const std::string result = rewrittenSource(source, examineSource(source, true), "a.cpp", true);
+        // kvncc's own main follows a void main's copy.
+        QVERIFY2(result.starts_with(copy.toStdString()), result.c_str());
+    }
+
+    // Messages on the copy name the program's own std as written, inside
+    // quotes only; other names that hold the new one stay.
+    void namesTheProgramsOwnStdAsWritten_data()
+    {
+        QTest::addColumn<QByteArray>("output");
+        QTest::addColumn<QByteArray>("renamed");
+        QTest::addColumn<QByteArray>("shown");
+        QTest::newRow("GCC's quotes")
+            << QByteArray("a.cpp:3:31: error: \xe2\x80\x98struct std_\xe2\x80\x99 has no member named \xe2\x80\x98nme\xe2\x80\x99\n")
+            << QByteArray("std_")
+            << QByteArray("a.cpp:3:31: error: \xe2\x80\x98struct std\xe2\x80\x99 has no member named \xe2\x80\x98nme\xe2\x80\x99\n");
+        QTest::newRow("Clang's quotes") << QByteArray("a.cpp:3:31: error: no member named 'nme' in 'std_'\n")
+                                        << QByteArray("std_") << QByteArray("a.cpp:3:31: error: no member named 'nme' in 'std'\n");
+        QTest::newRow("a path stays, a qualified name is named")
+            << QByteArray("std_.cpp:3:1: error: 'int std_::roll' is private\n") << QByteArray("std_")
+            << QByteArray("std_.cpp:3:1: error: 'int std::roll' is private\n");
+        QTest::newRow("other names") << QByteArray("'std_1' 'my_std_' 'std_x' 'std'") << QByteArray("std_")
+                                     << QByteArray("'std_1' 'my_std_' 'std_x' 'std'");
+        QTest::newRow("another new name") << QByteArray("'std_1 *' and 'std_'") << QByteArray("std_1")
+                                          << QByteArray("'std *' and 'std_'");
+    }
+    void namesTheProgramsOwnStdAsWritten()
+    {
+        QFETCH(QByteArray, output);
+        QFETCH(QByteArray, renamed);
+        QFETCH(QByteArray, shown);
+        QCOMPARE(QByteArray::fromStdString(withUsersStdName(output.toStdString(), renamed.toStdString())), shown);
     }
 };
 
