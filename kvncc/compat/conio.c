@@ -408,7 +408,21 @@ static int terminal_key(void)
     }
 }
 
-static int read_key(int echo)
+/* getch() had no error return: a key always came. When none can come any
+   more (the file or pipe of input is read to its end, the terminal hung
+   up), the program ends with a word why, instead of taking -1 for a key
+   and asking again for ever. Its status is 0: most such calls are the
+   "press any key" at the end of a program that has done its work. */
+static void input_ended(int echo)
+{
+    fflush(stdout);
+    /* On a screen it follows the program's unfinished "Press a key" line. */
+    fprintf(stderr, "%s%s(): the input has ended, so the program ends here.\n", isatty(STDERR_FILENO) ? "\n" : "",
+            echo ? "getche" : "getch");
+    exit(0);
+}
+
+int kvn_read_key(int echo)
 {
     struct termios saved;
     int key, shown;
@@ -424,6 +438,8 @@ static int read_key(int echo)
         shown = getchar();
         key = shown == '\n' ? 13 : shown;
     }
+    if (key == EOF)
+        input_ended(echo);
     if (echo && key > 0) {
         const char c = (char)shown;
         if (shown == 27)
@@ -437,12 +453,12 @@ static int read_key(int echo)
 
 KVN_WEAK int getch(void)
 {
-    return read_key(0);
+    return kvn_read_key(0);
 }
 
 KVN_WEAK int getche(void)
 {
-    return read_key(1);
+    return kvn_read_key(1);
 }
 
 KVN_WEAK int ungetch(int ch)
@@ -464,11 +480,11 @@ static int input_buffered(void)
 #endif
 }
 
-KVN_WEAK int kbhit(void)
+int kvn_key_waiting(void)
 {
     struct termios saved;
     struct pollfd input;
-    int waiting = 0;
+    int waiting = 0, c;
     if (con.nkeys > 0 || con.nbytes > 0)
         return 1;
     fflush(stdout);
@@ -483,7 +499,20 @@ KVN_WEAK int kbhit(void)
     input.fd = STDIN_FILENO;
     input.events = POLLIN;
     input.revents = 0;
-    return poll(&input, 1, 0) > 0;
+    if (poll(&input, 1, 0) <= 0)
+        return 0;
+    /* Readable is also what the end of a pipe or a file reads as: no key
+       comes from there. */
+    c = getc(stdin);
+    if (c == EOF)
+        return 0;
+    ungetc(c, stdin);
+    return 1;
+}
+
+KVN_WEAK int kbhit(void)
+{
+    return kvn_key_waiting();
 }
 
 /* Line input of the old console: buffer[0] holds the most characters to
