@@ -106,3 +106,73 @@ KVN_WEAK void _dos_getdate(struct dosdate_t *dos)
     dos->day = (unsigned char)today.da_day;
     dos->dayofweek = (unsigned char)weekday;
 }
+
+/* Interrupt 0x10, the video services: where the cursor goes and whether it
+   shows, on the terminal. */
+static void video_call(union REGS *out)
+{
+    char codes[32];
+    switch (out->h.ah) {
+    case 1: /* cursor shape: bit 5 of the start line hides it */
+        snprintf(codes, sizeof codes, "\033[?25%c", (out->h.ch & 0x20) ? 'l' : 'h');
+        break;
+    case 2: /* cursor position */
+        snprintf(codes, sizeof codes, "\033[%u;%uH", out->h.dh + 1u, out->h.dl + 1u);
+        break;
+    default:
+        out->x.cflag = 1;
+        return;
+    }
+    if (isatty(STDOUT_FILENO)) {
+        fflush(stdout);
+        fputs(codes, stdout);
+        fflush(stdout);
+    }
+}
+
+/* Interrupt 0x33, the mouse driver, which is not there. */
+static void mouse_call(union REGS *out)
+{
+    switch (out->x.ax) {
+    case 0x00: /* reset: not installed, no buttons */
+        out->x.ax = 0;
+        out->x.bx = 0;
+        break;
+    case 0x03: /* position and buttons: none pressed */
+        out->x.bx = 0;
+        out->x.cx = 0;
+        out->x.dx = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+KVN_WEAK int int86(int number, union REGS *in, union REGS *out)
+{
+    *out = *in;
+    out->x.cflag = 0;
+    switch (number) {
+    case 0x10: video_call(out); break;
+    case 0x33: mouse_call(out); break;
+    default: out->x.cflag = 1; break;
+    }
+    out->x.flags = (unsigned short)((out->x.flags & ~1u) | out->x.cflag);
+    return out->x.ax;
+}
+
+KVN_WEAK int int86x(int number, union REGS *in, union REGS *out, struct SREGS *segments)
+{
+    (void)segments;
+    return int86(number, in, out);
+}
+
+KVN_WEAK int intdos(union REGS *in, union REGS *out)
+{
+    return int86(0x21, in, out);
+}
+
+KVN_WEAK void segread(struct SREGS *segments)
+{
+    segments->es = segments->cs = segments->ss = segments->ds = 0;
+}

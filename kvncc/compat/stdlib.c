@@ -59,6 +59,14 @@ KVN_WEAK int kvn_random_below(int n)
     return (int)((long long)rand() * n / ((long long)RAND_MAX + 1));
 }
 
+/* random(int) of C++ for a program that declares it itself, as it could
+   beside the old header's inline one, and so hides ours. */
+KVN_WEAK int kvn_random_cpp(int n) __asm__("_Z6randomi");
+KVN_WEAK int kvn_random_cpp(int n)
+{
+    return kvn_random_below(n);
+}
+
 KVN_WEAK void randomize(void)
 {
     srand((unsigned int)time(NULL));

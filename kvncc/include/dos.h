@@ -33,6 +33,60 @@ struct dosdate_t {
     unsigned char dayofweek; /* 0 for Sunday */
 };
 
+/* The processor's registers for a call of the machine's interrupts: the
+   16-bit registers in x, their bytes in h (al the low byte of ax). */
+struct WORDREGS {
+    unsigned short ax, bx, cx, dx, si, di;
+    unsigned short cflag; /* the carry flag, set when a call failed */
+    unsigned short flags;
+};
+
+struct BYTEREGS {
+    unsigned char al, ah, bl, bh, cl, ch, dl, dh;
+};
+
+union REGS {
+    struct WORDREGS x;
+    struct BYTEREGS h;
+};
+
+struct SREGS {
+    unsigned short es, cs, ss, ds;
+};
+
+/* The attributes of files, as <dir.h> has them. */
+#ifndef FA_RDONLY
+#define FA_NORMAL 0x00
+#define FA_RDONLY 0x01
+#define FA_HIDDEN 0x02
+#define FA_SYSTEM 0x04
+#define FA_LABEL 0x08
+#define FA_DIREC 0x10
+#define FA_ARCH 0x20
+#endif
+
+/* A call of interrupt number with the registers in *in; the registers
+   afterwards in *out and the result, out->x.ax. There is no machine to
+   call here: the mouse driver (0x33) answers that there is none (function
+   0 gives ax = 0 and bx = 0), so that a program goes on with the keyboard;
+   the video calls that place the cursor (0x10, ah = 2: row dh, column dl
+   from 0) or show and hide it (ah = 1) move the terminal's; every other
+   call leaves the registers as they were and sets the carry flag. */
+#ifndef KVN_OWN_int86
+int int86(int number, union REGS *in, union REGS *out);
+#endif
+#ifndef KVN_OWN_int86x
+int int86x(int number, union REGS *in, union REGS *out, struct SREGS *segments);
+#endif
+/* A call of the DOS functions (interrupt 0x21). */
+#ifndef KVN_OWN_intdos
+int intdos(union REGS *in, union REGS *out);
+#endif
+/* The segment registers, all 0: memory has no segments here. */
+#ifndef KVN_OWN_segread
+void segread(struct SREGS *segments);
+#endif
+
 /* Waits the given milliseconds; keys typed meanwhile wait unechoed for
    getch(). */
 #ifndef KVN_OWN_delay

@@ -1,10 +1,53 @@
 /* <process.h> of the classic DOS and Windows compilers: exit(), system()
    and the process functions, which the system has in <stdlib.h> and
-   <unistd.h>. Part of KVN. */
+   <unistd.h>, and the spawn functions, which start another program. Usable
+   from C89 to C++20. Part of KVN.
+
+   The functions live in KVN's old library; a name the program defines
+   itself is hidden by kvncc's -DKVN_OWN_<name>. */
 #ifndef KVN_COMPAT_PROCESS_H
 #define KVN_COMPAT_PROCESS_H
 
 #include <stdlib.h>
 #include <unistd.h>
+
+/* How a spawn function runs the program: P_WAIT waits for it and returns
+   its exit status, P_NOWAIT returns its process id at once, P_OVERLAY
+   runs it in place of the caller, which does not come back. */
+#define P_WAIT 0
+#define P_NOWAIT 1
+#define P_OVERLAY 2
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The arguments end with a null pointer; argument 0 is the program's name.
+   The p forms look the program up in PATH, the e forms take the
+   environment after the null pointer. -1 and errno when the program cannot
+   be started. Standard output is flushed first, so that what the caller
+   printed comes before what the program prints. */
+#ifndef KVN_OWN_spawnl
+int spawnl(int mode, const char *path, const char *arg0, ...);
+#endif
+#ifndef KVN_OWN_spawnlp
+int spawnlp(int mode, const char *path, const char *arg0, ...);
+#endif
+#ifndef KVN_OWN_spawnle
+int spawnle(int mode, const char *path, const char *arg0, ...);
+#endif
+#ifndef KVN_OWN_spawnv
+int spawnv(int mode, const char *path, char *const argv[]);
+#endif
+#ifndef KVN_OWN_spawnvp
+int spawnvp(int mode, const char *path, char *const argv[]);
+#endif
+#ifndef KVN_OWN_spawnve
+int spawnve(int mode, const char *path, char *const argv[], char *const envp[]);
+#endif
+
+#ifdef __cplusplus
+}
+#endif
 
 #endif

@@ -1,0 +1,107 @@
+/* <dir.h> of the classic DOS and Windows compilers: searching a folder for
+   files (findfirst, findnext), the current folder and drive, and making
+   and removing folders. Usable from C89 to C++20. Part of KVN.
+
+   The functions live in KVN's old library; a name the program defines
+   itself is hidden by kvncc's -DKVN_OWN_<name>. */
+#ifndef KVN_COMPAT_DIR_H
+#define KVN_COMPAT_DIR_H
+
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+/* The attributes of a file, which findfirst() also takes to say what to
+   find besides plain files: hidden files are those whose name begins with
+   a dot, read-only ones those the program may not write; every plain
+   file has FA_ARCH, as a file written since the last backup had. */
+#define FA_NORMAL 0x00
+#define FA_RDONLY 0x01
+#define FA_HIDDEN 0x02
+#define FA_SYSTEM 0x04
+#define FA_LABEL 0x08
+#define FA_DIREC 0x10
+#define FA_ARCH 0x20
+
+/* The lengths of the parts of a path, each with its terminating null;
+   large enough for the names of this system. */
+#define MAXPATH 4096
+#define MAXDRIVE 3
+#define MAXDIR 4096
+#define MAXFILE 256
+#define MAXEXT 256
+
+/* What fnsplit() found in a path. */
+#define WILDCARDS 0x01
+#define EXTENSION 0x02
+#define FILENAME 0x04
+#define DIRECTORY 0x08
+#define DRIVE 0x10
+
+struct ffblk {
+    long ff_reserved;        /* which search this is, for findnext() */
+    long ff_fsize;           /* the file's size in bytes */
+    unsigned long ff_attrib; /* FA_ values */
+    unsigned short ff_ftime; /* hours << 11 | minutes << 5 | seconds / 2 */
+    unsigned short ff_fdate; /* (year - 1980) << 9 | month << 5 | day */
+    char ff_name[256];       /* the file's name, without its folder */
+};
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The first file that matches pattern, a path whose last part may hold
+   the wildcards * and ?: 0 and the file in *found, or -1 and errno ENOENT
+   when none matches. As on DOS, "*.*" matches every name, case does not
+   count, a backslash separates folders and a drive letter is ignored.
+   The names come in alphabetical order. */
+#ifndef KVN_OWN_findfirst
+int findfirst(const char *pattern, struct ffblk *found, int attrib);
+#endif
+/* The next file of the search that *found comes from: 0, or -1 and errno
+   ENOENT when there is none. */
+#ifndef KVN_OWN_findnext
+int findnext(struct ffblk *found);
+#endif
+
+/* The current drive, 0 for A: (always C: here), and setdisk(), which
+   changes nothing and returns the number of drives. */
+#ifndef KVN_OWN_getdisk
+int getdisk(void);
+#endif
+#ifndef KVN_OWN_setdisk
+int setdisk(int drive);
+#endif
+
+/* A path cut into drive ("C:"), folder (with its final separator), name
+   and extension (with its dot); any of them may be NULL. */
+#ifndef KVN_OWN_fnsplit
+int fnsplit(const char *path, char *drive, char *dir, char *name, char *ext);
+#endif
+#ifndef KVN_OWN_fnmerge
+void fnmerge(char *path, const char *drive, const char *dir, const char *name, const char *ext);
+#endif
+
+/* mkdir() with the path alone, as the old one was: the folder gets the
+   usual permissions. */
+int kvn_mkdir(const char *path);
+
+#ifdef __cplusplus
+}
+#endif
+
+#ifndef KVN_OWN_mkdir
+#ifdef __cplusplus
+inline int mkdir(const char *path)
+{
+    return kvn_mkdir(path);
+}
+#else
+/* The system's mkdir(path, mode) stays; mkdir(path) is the old one. */
+#define KVN_MKDIR_PICK(path, mode, name, ...) name
+#define mkdir(...) KVN_MKDIR_PICK(__VA_ARGS__, mkdir, kvn_mkdir, ~)(__VA_ARGS__)
+#endif
+#endif
+
+#endif
