@@ -9,6 +9,8 @@
    whole old library. */
 #include <wrap/stdio.h>
 
+#include <string.h>
+
 #define KVN_WEAK __attribute__((weak))
 
 /* The system's own gets, under the name the C library also gives it. */
@@ -60,7 +62,14 @@ static void pass_cin_line_end(void)
 
 KVN_WEAK char *gets(char *line)
 {
+    char *read;
+    size_t length;
     pass_cin_line_end();
-    return _IO_gets(line);
+    read = _IO_gets(line);
+    /* A file of answers written on those systems ends its lines with CR LF,
+       of which their library handed gets() neither. */
+    if (read && (length = strlen(line)) > 0 && line[length - 1] == '\r')
+        line[length - 1] = '\0';
+    return read;
 }
 

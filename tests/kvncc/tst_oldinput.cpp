@@ -144,6 +144,8 @@ private slots:
         rows("records: names by gets, numbers by cin", QStringLiteral("input_records.cpp"), {}, everyWay,
              {"records : ", "name : ", "amount : ", "name : ", "amount : "}, {"2", "hari", "100", "sita", "250.5"},
              "[hari|100][sita|250.5]");
+        rows("records, answers with CR LF line ends", QStringLiteral("input_records.cpp"), {}, {Feed::File}, {},
+             {"2\r", "hari\r", "100\r", "sita\r", "250.5\r"}, "[hari|100][sita|250.5]");
         // getchar(), cin.ignore() and fflush(stdin) between cin >> and
         // gets() still take just the line end; text after the number is
         // gets()'s to read.
