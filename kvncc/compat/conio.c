@@ -8,9 +8,13 @@
    Output goes through stdout, so it stays in order with printf() and cout;
    colours are switched on before and off after each piece of console
    output, so that printf() keeps the terminal's own colours as it kept the
-   screen's on the old systems. */
+   screen's on the old systems. Colours, cursor moves and clearing are
+   written only to a terminal: into a file or a pipe goes the text alone,
+   as the old console's control never reached redirected output. */
 #define _DEFAULT_SOURCE
 #include <conio.h>
+
+#include "console.h"
 
 #include <errno.h>
 #include <poll.h>
@@ -31,7 +35,6 @@ static struct {
     int left, top, right, bottom; /* the window on the screen */
     int x, y; /* the cursor, counted from the window's corner */
     int fg, bg, blink;
-    int cursor_hidden;
     int silent_terminal; /* it did not answer when asked for the cursor */
     int keys[KEY_QUEUE]; /* keys for getch(): scan codes, ungetch() */
     int nkeys;
@@ -94,21 +97,24 @@ static void colours_on(void)
     /* The old colour numbers are blue, green, red bits; the terminal's are
        red, green, blue. */
     static const int ansi[8] = {0, 4, 2, 6, 1, 5, 3, 7};
-    if (normal_colours())
+    if (normal_colours() || !kvn_output_is_terminal())
         return;
     printf("\033[0;%d;%d%sm", (con.fg & 8 ? 90 : 30) + ansi[con.fg & 7], (con.bg & 8 ? 100 : 40) + ansi[con.bg & 7],
            con.blink ? ";5" : "");
 }
 
+/* Back to the colours all text has (SetConsoleTextAttribute(), the
+   "color" command), normally the terminal's own. */
 static void colours_off(void)
 {
     if (!normal_colours())
-        fputs("\033[0m", stdout);
+        kvn_restore_base_colours();
 }
 
 static void place_cursor(void)
 {
-    printf("\033[%d;%dH", con.top + con.y - 1, con.left + con.x - 1);
+    if (kvn_output_is_terminal())
+        printf("\033[%d;%dH", con.top + con.y - 1, con.left + con.x - 1);
 }
 
 /* Inserts a blank line at window row `row`, or deletes that row, moving the
@@ -116,6 +122,8 @@ static void place_cursor(void)
    a window narrower than the screen takes the cells beside it along. */
 static void shift_lines(int row, int insert)
 {
+    if (!kvn_output_is_terminal())
+        return;
     colours_on(); /* the new blank line takes the background colour */
     if (con.whole)
         printf("\0337\033[%c\0338", insert ? 'L' : 'M');
@@ -221,14 +229,14 @@ static void console_write(const char *text, size_t length)
         size_t n;
         switch (c) {
         case '\n':
-            if (con.whole)
+            if (con.whole || !kvn_output_is_terminal())
                 putchar('\n');
             next_line();
             ++p;
             continue;
         case '\r':
             con.x = 1;
-            if (con.whole)
+            if (con.whole || !kvn_output_is_terminal())
                 putchar('\r');
             else
                 place_cursor();
@@ -272,6 +280,11 @@ static void console_write(const char *text, size_t length)
     }
     colours_off();
     fflush(stdout);
+}
+
+void kvn_console_write(const char *text, size_t length)
+{
+    console_write(text, length);
 }
 
 /* ---- The keyboard ---- */
@@ -641,7 +654,9 @@ KVN_WEAK void clrscr(void)
     int row;
     follow_screen();
     colours_on(); /* the screen is cleared to the background colour */
-    if (con.whole) {
+    if (!kvn_output_is_terminal()) {
+        /* Nothing to clear in a file. */
+    } else if (con.whole) {
         fputs("\033[2J\033[H", stdout);
     } else {
         for (row = con.top; row <= con.bottom; ++row) {
@@ -660,7 +675,9 @@ KVN_WEAK void clreol(void)
 {
     follow_screen();
     colours_on();
-    if (con.whole) {
+    if (!kvn_output_is_terminal()) {
+        /* Nothing to clear in a file. */
+    } else if (con.whole) {
         fputs("\033[K", stdout);
     } else {
         fputs("\0337", stdout);
@@ -743,6 +760,11 @@ static int ask_cursor(int *row, int *column)
     return found;
 }
 
+int kvn_ask_cursor(int *row, int *column)
+{
+    return ask_cursor(row, column);
+}
+
 static void where(int *x, int *y)
 {
     int row, column;
@@ -810,33 +832,9 @@ KVN_WEAK void gettextinfo(struct text_info *info)
     info->cury = (unsigned char)(y > 255 ? 255 : y);
 }
 
-static void show_cursor(void)
-{
-    fputs("\033[?25h", stdout);
-    fflush(stdout);
-}
-
-/* A program that hid the cursor and ended would leave the terminal
-   without one. */
-static void show_cursor_at_exit(void)
-{
-    if (con.cursor_hidden)
-        show_cursor();
-}
-
 KVN_WEAK void _setcursortype(int type)
 {
-    static int registered;
-    if (type == _NOCURSOR) {
-        if (!registered)
-            registered = atexit(show_cursor_at_exit) == 0;
-        con.cursor_hidden = 1;
-        fputs("\033[?25l", stdout);
-        fflush(stdout);
-    } else {
-        con.cursor_hidden = 0;
-        show_cursor();
-    }
+    kvn_cursor_visible(type != _NOCURSOR);
 }
 
 /* ---- Colours ---- */
@@ -895,7 +893,23 @@ KVN_WEAK void textmode(int mode)
     con.bg = BLACK;
     con.blink = 0;
     follow_screen();
-    fputs("\033[2J\033[H", stdout);
+    if (kvn_output_is_terminal())
+        fputs("\033[2J\033[H", stdout);
     con.x = con.y = 1;
     fflush(stdout);
 }
+
+/* ---- The names of the Windows compilers ---- */
+
+/* The same functions under the names with an underscore that Microsoft's
+   library gave them. Aliases rather than calls, so that a program's own
+   getch() never ends up inside our _getch(). */
+KVN_WEAK int _getch(void) __attribute__((alias("getch")));
+KVN_WEAK int _getche(void) __attribute__((alias("getche")));
+KVN_WEAK int _kbhit(void) __attribute__((alias("kbhit")));
+KVN_WEAK int _ungetch(int ch) __attribute__((alias("ungetch")));
+KVN_WEAK char *_cgets(char *buffer) __attribute__((alias("cgets")));
+KVN_WEAK int _cscanf(const char *format, ...) __attribute__((alias("cscanf")));
+KVN_WEAK int _putch(int ch) __attribute__((alias("putch")));
+KVN_WEAK int _cputs(const char *text) __attribute__((alias("cputs")));
+KVN_WEAK int _cprintf(const char *format, ...) __attribute__((alias("cprintf")));

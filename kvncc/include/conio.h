@@ -15,7 +15,9 @@
 
    Only what goes through these functions (cputs, cprintf, putch, clrscr,
    ...) takes the colours of textcolor() and textbackground(); printf()
-   and cout print as they always do, as on the old systems. */
+   and cout print as they always do, as on the old systems. Colours,
+   cursor moves and clearing reach only a terminal: output to a file or a
+   pipe holds the text alone. */
 #ifndef KVN_COMPAT_CONIO_H
 #define KVN_COMPAT_CONIO_H
 
@@ -78,6 +80,40 @@ int cputs(const char *text);
 #endif
 #ifndef KVN_OWN_cprintf
 int cprintf(const char *format, ...)
+#if defined(__GNUC__) || defined(__clang__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+#endif
+
+/* The names with an underscore of the Windows compilers: the same
+   functions. */
+#ifndef KVN_OWN__getch
+int _getch(void);
+#endif
+#ifndef KVN_OWN__getche
+int _getche(void);
+#endif
+#ifndef KVN_OWN__kbhit
+int _kbhit(void);
+#endif
+#ifndef KVN_OWN__ungetch
+int _ungetch(int ch);
+#endif
+#ifndef KVN_OWN__cgets
+char *_cgets(char *buffer);
+#endif
+#ifndef KVN_OWN__cscanf
+int _cscanf(const char *format, ...);
+#endif
+#ifndef KVN_OWN__putch
+int _putch(int ch);
+#endif
+#ifndef KVN_OWN__cputs
+int _cputs(const char *text);
+#endif
+#ifndef KVN_OWN__cprintf
+int _cprintf(const char *format, ...)
 #if defined(__GNUC__) || defined(__clang__)
     __attribute__((format(printf, 1, 2)))
 #endif

@@ -79,11 +79,15 @@ private slots:
         QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QByteArray>("expected");
 
-        QTest::newRow("conio colours, cursor and windows") << "conio_screen.c" << QStringList() << QByteArray() << conioScreen();
+        // Into a pipe, as into a file, goes the text without the escape
+        // codes of colours, cursor moves and clearing.
+        QTest::newRow("conio colours, cursor and windows") << "conio_screen.c" << QStringList() << QByteArray()
+                                                           << QByteArray("\nxxxxxxxxxxxxxxxx\nyyyyyyyy\n42|printf|hln\n"
+                                                                         "10 5|abc13 5\n╔═♥\r\n1 4\nz1 5\n\n1 1\n");
         QTest::newRow("conio input from a pipe") << "keys_piped.c" << QStringList() << QByteArray("a\nbtoolong\n42")
                                                  << QByteArray("b|97 13 98|too|3|1|1 42\n");
         QTest::newRow("conio in C without its header") << "no_header.c" << QStringList() << QByteArray("\n")
-                                                       << QByteArray("\033[2J\033[H\033[2;3Hhi|13\n");
+                                                       << QByteArray("hi|13\n");
         QTest::newRow("dos.h") << "dos_time.c" << QStringList() << QByteArray()
                                << QByteArray("time 0 1 2 3\ndate 0 0 1\ntoday 1\nnow 1\ndos 1\ndelay 1\nsleep 0\n");
         QTest::newRow("string and number functions")
@@ -106,7 +110,7 @@ private slots:
         QTest::newRow("gets in C++") << "gets.cpp" << QStringList() << QByteArray("Ada Lovelace\n")
                                      << QByteArray("name? [Ada Lovelace]\n");
         QTest::newRow("own functions under old names") << "own_names.c" << QStringList() << QByteArray()
-                                                       << QByteArray("own strrev|own max|cba 9 mixed\nown clrscr|\033[2;2H\n");
+                                                       << QByteArray("own strrev|own max|cba 9 mixed\nown clrscr|\n");
         QTest::newRow("streams before namespaces, own max") << "old_streams.cpp" << QStringList() << QByteArray()
                                                             << QByteArray("   20|ff|0007|3.14|10\nmissing|10\n");
         // Modern programs build without a warning (-w -w!) and are unaffected.
@@ -137,6 +141,45 @@ private slots:
         QVERIFY(run.waitForFinished(20000));
         QCOMPARE(run.exitCode(), 0);
         QCOMPARE(run.readAllStandardOutput().split('\n'), expected.split('\n'));
+    }
+
+    // The same programs at a terminal: the exact escape codes of conio's
+    // colours, cursor and windows (the terminal does not answer the
+    // question for the cursor, so conio counts it itself).
+    void screenAtATerminal_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QByteArray>("waitFor");
+        QTest::addColumn<QByteArray>("keys");
+        QTest::addColumn<QByteArray>("expected");
+
+        QTest::newRow("conio colours, cursor and windows")
+            << "conio_screen.c" << QByteArray() << QByteArray()
+            << conioScreen().replace("\n", "\r\n").replace("\033[5;10H", "\033[5;10H\033[6n");
+        QTest::newRow("conio in C without its header") << "no_header.c" << QByteArray("hi") << QByteArray("\r")
+                                                       << QByteArray("\033[2J\033[H\033[2;3Hhi|13\r\n");
+        QTest::newRow("own functions under old names")
+            << "own_names.c" << QByteArray() << QByteArray()
+            << QByteArray("own strrev|own max|cba 9 mixed\r\nown clrscr|\033[2;2H\r\n");
+    }
+
+    void screenAtATerminal()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QByteArray, waitFor);
+        QFETCH(QByteArray, keys);
+        QFETCH(QByteArray, expected);
+        QTemporaryDir dir;
+        QByteArray failure;
+        const QString program = build(fixture, {}, dir.path(), failure);
+        QVERIFY2(!program.isEmpty(), failure.constData());
+        QList<PtySession::Exchange> exchanges;
+        if (!waitFor.isEmpty())
+            exchanges.append({waitFor, keys});
+        const PtySession session = PtySession::run({program}, exchanges);
+        QVERIFY2(session.finished, session.output.constData());
+        QCOMPARE(session.exitCode, 0);
+        QCOMPARE(session.output, expected);
     }
 
     // The keys of a terminal as getch() gave them: the arrow, function and

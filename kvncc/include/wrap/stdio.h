@@ -17,6 +17,13 @@ extern "C"
 #endif
 int flushall(void);
 #endif
+/* The same under the name of the Windows compilers. */
+#ifndef KVN_OWN__flushall
+#ifdef __cplusplus
+extern "C"
+#endif
+int _flushall(void);
+#endif
 
 #if !defined(KVN_OWN_gets) && defined(__GLIBC_USE_DEPRECATED_GETS)
 #if !__GLIBC_USE_DEPRECATED_GETS

@@ -27,6 +27,10 @@ char *ltoa(long value, char *string, int radix);
 #ifndef KVN_OWN_ultoa
 char *ultoa(unsigned long value, char *string, int radix);
 #endif
+/* The pause of the Windows compilers' library, in milliseconds. */
+#ifndef KVN_OWN__sleep
+void _sleep(unsigned long milliseconds);
+#endif
 /* Seeds rand() from the clock. */
 #ifndef KVN_OWN_randomize
 void randomize(void);

@@ -1,0 +1,154 @@
+/* The console state that conio, <windows.h> and the console commands of
+   system() share: whether output is a terminal at all, the colours of all
+   text, the cursor's visibility, the screen's size. */
+#define _DEFAULT_SOURCE
+#include "console.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+/* In terminal.c. */
+int kvn_key_mode(struct termios *saved, int enter_gives_cr);
+void kvn_line_mode(const struct termios *saved);
+
+enum { REVERSE_VIDEO = 0x4000, UNDERSCORE = 0x8000 };
+
+static struct {
+    int terminal; /* -1 until asked */
+    int base; /* -1: the terminal's own colours */
+    char base_sgr[32];
+    int colours_registered;
+    int cursor_hidden;
+    int cursor_registered;
+    char title[256];
+} state = {-1, -1, "\033[0m", 0, 0, 0, ""};
+
+int kvn_output_is_terminal(void)
+{
+    if (state.terminal < 0)
+        state.terminal = isatty(STDOUT_FILENO) ? 1 : 0;
+    return state.terminal;
+}
+
+/* The console's colour numbers are blue, green, red bits; the terminal's
+   are red, green, blue. */
+static int terminal_colour(int colour, int normal, int bright)
+{
+    static const int ansi[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+    return (colour & 8 ? bright : normal) + ansi[colour & 7];
+}
+
+static void reset_colours_at_exit(void)
+{
+    if (state.base != -1 && kvn_output_is_terminal()) {
+        fputs("\033[0m", stdout);
+        fflush(stdout);
+    }
+}
+
+void kvn_set_base_attribute(int attribute)
+{
+    int length;
+    if (attribute < 0 || (attribute & 0xFF) == 0x07) {
+        /* Underlined or reversed light grey on black: those marks on the
+           terminal's own colours. */
+        length = snprintf(state.base_sgr, sizeof state.base_sgr, "\033[0%s%sm",
+                          attribute >= 0 && (attribute & UNDERSCORE) ? ";4" : "",
+                          attribute >= 0 && (attribute & REVERSE_VIDEO) ? ";7" : "");
+    } else {
+        length = snprintf(state.base_sgr, sizeof state.base_sgr, "\033[0;%d;%d%s%sm",
+                          terminal_colour(attribute & 15, 30, 90), terminal_colour(attribute >> 4 & 15, 40, 100),
+                          attribute & UNDERSCORE ? ";4" : "", attribute & REVERSE_VIDEO ? ";7" : "");
+    }
+    state.base = length == 4 ? -1 : attribute & (0xFF | UNDERSCORE | REVERSE_VIDEO);
+    if (!kvn_output_is_terminal())
+        return;
+    if (state.base != -1 && !state.colours_registered)
+        state.colours_registered = atexit(reset_colours_at_exit) == 0;
+    fputs(state.base_sgr, stdout);
+    fflush(stdout);
+}
+
+int kvn_base_attribute(void)
+{
+    return state.base;
+}
+
+void kvn_restore_base_colours(void)
+{
+    if (kvn_output_is_terminal())
+        fputs(state.base_sgr, stdout);
+}
+
+static void show_cursor_at_exit(void)
+{
+    if (state.cursor_hidden && kvn_output_is_terminal()) {
+        fputs("\033[?25h", stdout);
+        fflush(stdout);
+    }
+}
+
+void kvn_cursor_visible(int visible)
+{
+    state.cursor_hidden = !visible;
+    if (!kvn_output_is_terminal())
+        return;
+    if (!visible && !state.cursor_registered)
+        state.cursor_registered = atexit(show_cursor_at_exit) == 0;
+    fputs(visible ? "\033[?25h" : "\033[?25l", stdout);
+    fflush(stdout);
+}
+
+void kvn_set_title(const char *title)
+{
+    size_t i, n = 0;
+    for (i = 0; title[i] && n + 1 < sizeof state.title; ++i) {
+        if ((unsigned char)title[i] >= 0x20 && title[i] != 0x7F)
+            state.title[n++] = title[i];
+    }
+    state.title[n] = '\0';
+    if (kvn_output_is_terminal()) {
+        printf("\033]0;%s\007", state.title);
+        fflush(stdout);
+    }
+}
+
+const char *kvn_title(void)
+{
+    return state.title;
+}
+
+void kvn_screen_size(int *columns, int *rows)
+{
+    struct winsize size;
+    *columns = 80;
+    *rows = 25;
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 && size.ws_row > 0) {
+        *columns = size.ws_col;
+        *rows = size.ws_row;
+    }
+}
+
+/* A program that sleeps cannot read keys: while it does, they wait in the
+   terminal unechoed, as keys waited in the console's buffer, instead of
+   being echoed across the screen of a game between two _kbhit() calls. */
+void kvn_pause_ms(unsigned long milliseconds)
+{
+    struct termios saved;
+    struct timespec left;
+    int terminal;
+    fflush(stdout);
+    /* Enter stays a line end, for a scanf() that reads it afterwards. */
+    terminal = kvn_key_mode(&saved, 0);
+    left.tv_sec = (time_t)(milliseconds / 1000);
+    left.tv_nsec = (long)(milliseconds % 1000) * 1000000L;
+    while (nanosleep(&left, &left) != 0 && errno == EINTR)
+        ;
+    if (terminal)
+        kvn_line_mode(&saved);
+}

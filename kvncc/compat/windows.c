@@ -1,0 +1,517 @@
+/* The console part of <windows.h> on a terminal. Every public function is
+   weak, so that a program's own function of the same name wins; they call
+   one another only through static or kvn_ helpers for the same reason.
+
+   Escape codes go through stdout, so that they stay in order with printf()
+   and cout, and only when stdout is a terminal. */
+#define _DEFAULT_SOURCE
+#include <windows.h>
+
+#include "console.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#define KVN_WEAK __attribute__((weak))
+
+/* In terminal.c. */
+int kvn_key_mode(struct termios *saved, int enter_gives_cr);
+void kvn_line_mode(const struct termios *saved);
+
+/* Handles of our own making: the standard streams, and the console window. */
+static char standard_streams[3];
+static char console_window;
+
+static struct {
+    DWORD cursor_size;
+    BOOL cursor_visible;
+} console = {25, TRUE};
+
+static int valid(HANDLE handle)
+{
+    return handle == &standard_streams[0] || handle == &standard_streams[1] || handle == &standard_streams[2];
+}
+
+KVN_WEAK HANDLE GetStdHandle(DWORD which)
+{
+    if (which == STD_INPUT_HANDLE)
+        return &standard_streams[0];
+    if (which == STD_OUTPUT_HANDLE)
+        return &standard_streams[1];
+    if (which == STD_ERROR_HANDLE)
+        return &standard_streams[2];
+    return INVALID_HANDLE_VALUE;
+}
+
+KVN_WEAK BOOL SetConsoleCursorPosition(HANDLE handle, COORD position)
+{
+    if (!valid(handle) || position.X < 0 || position.Y < 0)
+        return FALSE;
+    if (kvn_output_is_terminal()) {
+        printf("\033[%d;%dH", position.Y + 1, position.X + 1);
+        fflush(stdout);
+    }
+    return TRUE;
+}
+
+KVN_WEAK BOOL SetConsoleTextAttribute(HANDLE handle, WORD attribute)
+{
+    if (!valid(handle))
+        return FALSE;
+    kvn_set_base_attribute(attribute);
+    return TRUE;
+}
+
+static SHORT clamped(int value)
+{
+    return (SHORT)(value > 0x7FFF ? 0x7FFF : value);
+}
+
+KVN_WEAK BOOL GetConsoleScreenBufferInfo(HANDLE handle, PCONSOLE_SCREEN_BUFFER_INFO info)
+{
+    int columns, rows, row, column;
+    const int attribute = kvn_base_attribute();
+    if (!valid(handle) || !info)
+        return FALSE;
+    kvn_screen_size(&columns, &rows);
+    info->dwSize.X = clamped(columns);
+    info->dwSize.Y = clamped(rows);
+    info->dwCursorPosition.X = 0;
+    info->dwCursorPosition.Y = 0;
+    if (kvn_ask_cursor(&row, &column)) {
+        info->dwCursorPosition.X = clamped(column - 1);
+        info->dwCursorPosition.Y = clamped(row - 1);
+    }
+    info->wAttributes = (WORD)(attribute < 0 ? 0x07 : attribute);
+    info->srWindow.Left = 0;
+    info->srWindow.Top = 0;
+    info->srWindow.Right = clamped(columns - 1);
+    info->srWindow.Bottom = clamped(rows - 1);
+    info->dwMaximumWindowSize = info->dwSize;
+    return TRUE;
+}
+
+KVN_WEAK BOOL SetConsoleCursorInfo(HANDLE handle, const CONSOLE_CURSOR_INFO *info)
+{
+    if (!valid(handle) || !info || info->dwSize < 1 || info->dwSize > 100)
+        return FALSE;
+    console.cursor_size = info->dwSize;
+    console.cursor_visible = info->bVisible ? TRUE : FALSE;
+    kvn_cursor_visible(console.cursor_visible);
+    return TRUE;
+}
+
+KVN_WEAK BOOL GetConsoleCursorInfo(HANDLE handle, PCONSOLE_CURSOR_INFO info)
+{
+    if (!valid(handle) || !info)
+        return FALSE;
+    info->dwSize = console.cursor_size;
+    info->bVisible = console.cursor_visible;
+    return TRUE;
+}
+
+KVN_WEAK BOOL FillConsoleOutputCharacterA(HANDLE handle, CHAR character, DWORD length, COORD start, LPDWORD written)
+{
+    int columns, rows;
+    DWORD cells, room, i;
+    if (!valid(handle) || start.X < 0 || start.Y < 0)
+        return FALSE;
+    kvn_screen_size(&columns, &rows);
+    cells = (DWORD)columns * (DWORD)rows;
+    room = (DWORD)start.Y * (DWORD)columns + (DWORD)start.X;
+    room = room < cells ? cells - room : 0;
+    if (length > room)
+        length = room;
+    if (written)
+        *written = length;
+    if (!kvn_output_is_terminal() || length == 0)
+        return TRUE;
+    if (start.X == 0 && start.Y == 0 && length == cells && character == ' ') {
+        fputs("\033[2J", stdout);
+    } else {
+        /* A character the terminal would take for control is shown as a
+           blank. */
+        const char shown = (unsigned char)character >= 0x20 && (unsigned char)character < 0x7F ? character : ' ';
+        printf("\0337\033[%d;%dH", start.Y + 1, start.X + 1);
+        for (i = 0; i < length; ++i)
+            putchar(shown);
+        fputs("\0338", stdout);
+    }
+    fflush(stdout);
+    return TRUE;
+}
+
+KVN_WEAK BOOL FillConsoleOutputAttribute(HANDLE handle, WORD attribute, DWORD length, COORD start, LPDWORD written)
+{
+    (void)attribute;
+    (void)start;
+    if (!valid(handle))
+        return FALSE;
+    if (written)
+        *written = length;
+    return TRUE;
+}
+
+KVN_WEAK BOOL WriteConsoleA(HANDLE handle, const void *text, DWORD length, LPDWORD written, LPVOID reserved)
+{
+    size_t done;
+    (void)reserved;
+    if (!valid(handle) || (!text && length))
+        return FALSE;
+    done = fwrite(text, 1, length, stdout);
+    fflush(stdout);
+    if (written)
+        *written = (DWORD)done;
+    return done == length;
+}
+
+KVN_WEAK BOOL SetConsoleTitleA(LPCSTR title)
+{
+    if (!title)
+        return FALSE;
+    kvn_set_title(title);
+    return TRUE;
+}
+
+KVN_WEAK DWORD GetConsoleTitleA(LPSTR title, DWORD size)
+{
+    const char *current = kvn_title();
+    const size_t length = strlen(current);
+    if (!title || size == 0)
+        return 0;
+    strncpy(title, current, size - 1);
+    title[size - 1] = '\0';
+    return (DWORD)(length < size ? length : size - 1);
+}
+
+KVN_WEAK BOOL SetConsoleScreenBufferSize(HANDLE handle, COORD size)
+{
+    (void)size;
+    return valid(handle);
+}
+
+KVN_WEAK BOOL SetConsoleWindowInfo(HANDLE handle, BOOL absolute, const SMALL_RECT *window)
+{
+    (void)absolute;
+    (void)window;
+    return valid(handle);
+}
+
+KVN_WEAK BOOL SetConsoleOutputCP(UINT code_page)
+{
+    (void)code_page;
+    return TRUE;
+}
+
+KVN_WEAK BOOL SetConsoleCP(UINT code_page)
+{
+    (void)code_page;
+    return TRUE;
+}
+
+/* The terminal speaks UTF-8. */
+KVN_WEAK UINT GetConsoleOutputCP(void)
+{
+    return CP_UTF8;
+}
+
+KVN_WEAK UINT GetConsoleCP(void)
+{
+    return CP_UTF8;
+}
+
+KVN_WEAK BOOL GetConsoleMode(HANDLE handle, LPDWORD mode)
+{
+    if (!valid(handle) || !mode)
+        return FALSE;
+    *mode = handle == &standard_streams[0]
+                ? ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT
+                : ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT | ENABLE_VIRTUAL_TERMINAL_PROCESSING;
+    return TRUE;
+}
+
+KVN_WEAK BOOL SetConsoleMode(HANDLE handle, DWORD mode)
+{
+    (void)mode;
+    return valid(handle);
+}
+
+KVN_WEAK BOOL FlushConsoleInputBuffer(HANDLE handle)
+{
+    if (!valid(handle))
+        return FALSE;
+    if (isatty(STDIN_FILENO))
+        tcflush(STDIN_FILENO, TCIFLUSH);
+    return TRUE;
+}
+
+KVN_WEAK HWND GetConsoleWindow(void)
+{
+    return (HWND)(void *)&console_window;
+}
+
+static BOOL window_rect(HWND window, LPRECT rect)
+{
+    int columns, rows;
+    if (!window || !rect)
+        return FALSE;
+    kvn_screen_size(&columns, &rows);
+    rect->left = 0;
+    rect->top = 0;
+    rect->right = columns * 8L;
+    rect->bottom = rows * 16L;
+    return TRUE;
+}
+
+KVN_WEAK BOOL GetWindowRect(HWND window, LPRECT rect)
+{
+    return window_rect(window, rect);
+}
+
+KVN_WEAK BOOL GetClientRect(HWND window, LPRECT rect)
+{
+    return window_rect(window, rect);
+}
+
+KVN_WEAK BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint)
+{
+    (void)x;
+    (void)y;
+    (void)width;
+    (void)height;
+    (void)repaint;
+    return window != NULL;
+}
+
+KVN_WEAK BOOL SetWindowPos(HWND window, HWND after, int x, int y, int width, int height, UINT flags)
+{
+    (void)after;
+    (void)x;
+    (void)y;
+    (void)width;
+    (void)height;
+    (void)flags;
+    return window != NULL;
+}
+
+/* Nonzero: the window was visible before. */
+KVN_WEAK BOOL ShowWindow(HWND window, int how)
+{
+    (void)how;
+    return window != NULL;
+}
+
+KVN_WEAK void Sleep(DWORD milliseconds)
+{
+    kvn_pause_ms(milliseconds);
+}
+
+static void ring(void)
+{
+    if (kvn_output_is_terminal()) {
+        fputc('\a', stdout);
+        fflush(stdout);
+    }
+}
+
+KVN_WEAK BOOL Beep(DWORD frequency, DWORD milliseconds)
+{
+    if (frequency < 37 || frequency > 32767)
+        return FALSE;
+    ring();
+    kvn_pause_ms(milliseconds);
+    return TRUE;
+}
+
+KVN_WEAK BOOL MessageBeep(UINT type)
+{
+    (void)type;
+    ring();
+    return TRUE;
+}
+
+static ULONGLONG milliseconds_since_start(void)
+{
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (ULONGLONG)now.tv_sec * 1000u + (ULONGLONG)now.tv_nsec / 1000000u;
+}
+
+/* It wraps after 49.7 days, as there. */
+KVN_WEAK DWORD GetTickCount(void)
+{
+    return (DWORD)(milliseconds_since_start() & 0xFFFFFFFFu);
+}
+
+KVN_WEAK ULONGLONG GetTickCount64(void)
+{
+    return milliseconds_since_start();
+}
+
+KVN_WEAK BOOL QueryPerformanceCounter(LARGE_INTEGER *count)
+{
+    struct timespec now;
+    if (!count)
+        return FALSE;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    count->QuadPart = (LONGLONG)now.tv_sec * 1000000000LL + now.tv_nsec;
+    return TRUE;
+}
+
+KVN_WEAK BOOL QueryPerformanceFrequency(LARGE_INTEGER *frequency)
+{
+    if (!frequency)
+        return FALSE;
+    frequency->QuadPart = 1000000000LL;
+    return TRUE;
+}
+
+static void system_time(LPSYSTEMTIME now, int local)
+{
+    struct timespec clock;
+    struct tm parts;
+    time_t seconds;
+    clock_gettime(CLOCK_REALTIME, &clock);
+    seconds = clock.tv_sec;
+    if (local)
+        localtime_r(&seconds, &parts);
+    else
+        gmtime_r(&seconds, &parts);
+    now->wYear = (WORD)(parts.tm_year + 1900);
+    now->wMonth = (WORD)(parts.tm_mon + 1);
+    now->wDayOfWeek = (WORD)parts.tm_wday;
+    now->wDay = (WORD)parts.tm_mday;
+    now->wHour = (WORD)parts.tm_hour;
+    now->wMinute = (WORD)parts.tm_min;
+    now->wSecond = (WORD)parts.tm_sec;
+    now->wMilliseconds = (WORD)(clock.tv_nsec / 1000000L);
+}
+
+KVN_WEAK void GetLocalTime(LPSYSTEMTIME now)
+{
+    system_time(now, 1);
+}
+
+KVN_WEAK void GetSystemTime(LPSYSTEMTIME now)
+{
+    system_time(now, 0);
+}
+
+KVN_WEAK DWORD GetLastError(void)
+{
+    return 0;
+}
+
+KVN_WEAK void ExitProcess(UINT code)
+{
+    exit((int)code);
+}
+
+/* ---- Message boxes ---- */
+
+struct button {
+    const char *name; /* its first letter answers it */
+    int answer;
+};
+
+/* The buttons of a box type, the first one the default. */
+static int buttons_of(UINT type, struct button *buttons)
+{
+    static const struct button ok = {"OK", IDOK}, cancel = {"Cancel", IDCANCEL}, abort_ = {"Abort", IDABORT},
+                               retry = {"Retry", IDRETRY}, ignore = {"Ignore", IDIGNORE}, yes = {"Yes", IDYES},
+                               no = {"No", IDNO}, try_again = {"Try again", IDTRYAGAIN},
+                               go_on = {"Continue", IDCONTINUE};
+    switch (type & 0x0F) {
+    case MB_OKCANCEL: buttons[0] = ok, buttons[1] = cancel; return 2;
+    case MB_ABORTRETRYIGNORE: buttons[0] = abort_, buttons[1] = retry, buttons[2] = ignore; return 3;
+    case MB_YESNOCANCEL: buttons[0] = yes, buttons[1] = no, buttons[2] = cancel; return 3;
+    case MB_YESNO: buttons[0] = yes, buttons[1] = no; return 2;
+    case MB_RETRYCANCEL: buttons[0] = retry, buttons[1] = cancel; return 2;
+    case MB_CANCELTRYCONTINUE: buttons[0] = cancel, buttons[1] = try_again, buttons[2] = go_on; return 3;
+    default: buttons[0] = ok; return 1;
+    }
+}
+
+/* The button a key answers, or -1. */
+static int button_for(int key, const struct button *buttons, int count, int default_button)
+{
+    int i;
+    if (key == '\r' || key == '\n')
+        return default_button;
+    for (i = 0; i < count; ++i) {
+        if (tolower(key) == tolower((unsigned char)buttons[i].name[0]))
+            return i;
+    }
+    if (key == 27) { /* Esc closes a box that can be cancelled */
+        for (i = 0; i < count; ++i) {
+            if (buttons[i].answer == IDCANCEL)
+                return i;
+        }
+    }
+    return -1;
+}
+
+/* The answer when nobody can give one: never one that asks again. */
+static int answer_at_end(const struct button *buttons, int count)
+{
+    int i;
+    for (i = 0; i < count; ++i) {
+        if (buttons[i].answer == IDCANCEL)
+            return i;
+    }
+    for (i = 0; i < count; ++i) {
+        if (buttons[i].answer == IDNO || buttons[i].answer == IDABORT)
+            return i;
+    }
+    return 0;
+}
+
+KVN_WEAK int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
+{
+    struct button buttons[3];
+    struct termios saved;
+    const int count = buttons_of(type, buttons);
+    int default_button = (int)((type >> 8) & 0x0F), chosen = -1, i, c;
+    (void)owner;
+    if (default_button >= count)
+        default_button = 0;
+    printf("%s: %s", caption ? caption : "Error", text ? text : "");
+    if (count == 1) {
+        putchar('\n');
+        fflush(stdout);
+        return buttons[0].answer;
+    }
+    fputs(" [", stdout);
+    for (i = 0; i < count; ++i)
+        printf("%s%s", i ? "/" : "", buttons[i].name);
+    fputs("] ", stdout);
+    fflush(stdout);
+    if (kvn_key_mode(&saved, 1)) {
+        while (chosen < 0 && (c = getchar()) != EOF)
+            chosen = button_for(c, buttons, count, default_button);
+        kvn_line_mode(&saved);
+    } else {
+        /* Answers from a file, a line each: the first letter of a line
+           that answers a button, an empty line the default button. */
+        do {
+            int first = -1;
+            while ((c = getchar()) != EOF && c != '\n') {
+                if (first < 0 && c != ' ' && c != '\t' && c != '\r')
+                    first = c;
+            }
+            if (first >= 0)
+                chosen = button_for(first, buttons, count, default_button);
+            else if (c == '\n')
+                chosen = default_button;
+        } while (chosen < 0 && c != EOF);
+    }
+    if (chosen < 0)
+        chosen = answer_at_end(buttons, count);
+    printf("%s\n", buttons[chosen].name);
+    fflush(stdout);
+    return buttons[chosen].answer;
+}

@@ -1,0 +1,238 @@
+// Console programs of the Windows compilers, built by the real kvncc and
+// run at a pseudo-terminal (the exact escape codes the terminal receives)
+// and through pipes (the text alone, as in a redirected file).
+#include "ptysession.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QString kvncc = QStringLiteral(KVNCC_PATH);
+const QString fixtures = QStringLiteral(FIXTURES_DIR "/old");
+
+// The terminal's line discipline turns each line end into CR LF.
+QByteArray onTerminal(QByteArray text)
+{
+    return text.replace("\n", "\r\n");
+}
+
+// The colours of all later text, as SetConsoleTextAttribute sets them:
+// foreground;background of the terminal.
+QByteArray colours(const QByteArray &codes)
+{
+    return "\033[0;" + codes + "m";
+}
+
+const QByteArray ownColours = "\033[0m";
+const QByteArray clearScreen = "\033[H\033[2J\033[3J";
+const QByteArray pausePrompt = "Press any key to continue . . . ";
+
+} // namespace
+
+class TestWindowsConsole : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QHash<QString, QString> m_built;
+
+    // The fixture built with the given switches (once per test run); an
+    // empty path and kvncc's output in failure.
+    QString program(const QString &fixture, const QStringList &switches, QByteArray &failure)
+    {
+        const QString key = fixture + u'|' + switches.join(u' ');
+        if (m_built.contains(key))
+            return m_built.value(key);
+        const QString folder = m_dir.path() + u'/' + QString::number(m_built.size());
+        QDir().mkpath(folder);
+        if (!QFile::copy(fixtures + u'/' + fixture, folder + u'/' + fixture)) {
+            failure = "cannot copy " + fixture.toUtf8();
+            return {};
+        }
+        QProcess process;
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        process.setWorkingDirectory(folder);
+        process.start(kvncc, QStringList{QStringLiteral("-q")} + switches + QStringList{fixture});
+        if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit
+            || process.exitCode() != 0) {
+            failure = process.readAll();
+            return {};
+        }
+        const QString path = folder + u'/' + QFileInfo(fixture).completeBaseName() + QStringLiteral(".exe");
+        m_built.insert(key, path);
+        return path;
+    }
+
+private slots:
+    // At a pseudo-terminal: the keys (pairs of a text to wait for and the
+    // keys to type then) and all that reaches the terminal.
+    void atATerminal_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QByteArrayList>("exchanges");
+        QTest::addColumn<QByteArray>("expected");
+
+        QTest::newRow("cursor from 0,0 at the top left, C++, own gotoxy")
+            << "win_cursor.cpp" << QByteArrayList{}
+            << onTerminal("\033[1;1HMENU\033[5;11H1. Play\033[6;11H2. Quit\n0\n");
+        // Light grey on black (7) is the terminal's own colours; colours
+        // left on at the end are switched off as the program ends.
+        QTest::newRow("the 16 console colours for printf, C")
+            << "win_colours.c" << QByteArrayList{}
+            << colours("30;40") + "0" + colours("34;40") + "1" + colours("32;40") + "2" + colours("36;40") + "3"
+                   + colours("31;40") + "4" + colours("35;40") + "5" + colours("33;40") + "6" + ownColours + "7"
+                   + colours("90;40") + "8" + colours("94;40") + "9" + colours("92;40") + "A" + colours("96;40")
+                   + "B" + colours("91;40") + "C" + colours("95;40") + "D" + colours("93;40") + "E"
+                   + colours("97;40") + "F" + colours("91;46") + "\r\nred on cyan\r\n" + colours("30;47")
+                   + "black on grey" + ownColours + "\r\nplain\r\n" + colours("93;44") + "yellow on blue to the end"
+                   + ownColours;
+        // The screen buffer's cursor is asked of the terminal; the clearing
+        // of the documentation clears the screen; the hidden cursor comes
+        // back at the end.
+        QTest::newRow("title, hidden cursor, bell, clearing")
+            << "win_screen.cpp" << QByteArrayList{"\033[6n", "\033[1;8R"}
+            << QByteArray("\033]0;Snake Game\a\033[?25lLoading\a\033[6n\033[2J\033[1;1HReady\r\n\033[?25h");
+        QTest::newRow("cls, color, mode, title and pause>nul by system()")
+            << "win_system.c" << QByteArrayList{"Bank System\a" + clearScreen, "x"}
+            << "Menu" + clearScreen + "Cleared\r\n" + colours("92;40") + "green\r\n256\r\n" + colours("97;44")
+                   + "white on blue\r\n" + ownColours + "\033]0;Bank System\a" + clearScreen + "after 768\r\n";
+        QTest::newRow("pause waits for a key each time")
+            << "win_pause.cpp" << QByteArrayList{pausePrompt, "k", pausePrompt, "\033[A"}
+            << onTerminal("Result: 42\n" + pausePrompt + "\n" + pausePrompt + "\nend\n");
+        QTest::newRow("message boxes answered by keys")
+            << "win_messagebox.c" << QByteArrayList{"[Yes/No] ", "n", "[Yes/No/Cancel] ", "\033"}
+            << onTerminal("Quiz: Welcome to the quiz\nQuiz: Play again? [Yes/No] No\nbye\n"
+                          "Quiz: Save? [Yes/No/Cancel] Cancel\n2\n");
+        QTest::newRow("own gotoxy and Sleep over the console functions")
+            << "win_own.c" << QByteArrayList{}
+            << "\033[2;3H" + colours("91;40") + "red" + ownColours + "own Sleep 5|\r\n";
+    }
+
+    void atATerminal()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QByteArrayList, exchanges);
+        QFETCH(QByteArray, expected);
+        QByteArray failure;
+        const QString path = program(fixture, {}, failure);
+        QVERIFY2(!path.isEmpty(), failure.constData());
+        QList<PtySession::Exchange> keys;
+        for (qsizetype i = 0; i + 1 < exchanges.size(); i += 2)
+            keys.append({exchanges[i], exchanges[i + 1]});
+        const PtySession session = PtySession::run({path}, keys);
+        QVERIFY2(session.finished, session.output.constData());
+        QCOMPARE(session.exitCode, 0);
+        QCOMPARE(session.output, expected);
+        QVERIFY(session.canonicalAfterwards);
+    }
+
+    // Output to a pipe, as to a file: the same text, and not one escape
+    // code; input from a pipe.
+    void throughAPipe_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QStringList>("switches");
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<QByteArray>("expected");
+
+        QTest::newRow("cursor") << "win_cursor.cpp" << QStringList() << QByteArray()
+                                << QByteArray("MENU1. Play2. Quit\n0\n");
+        QTest::newRow("colours") << "win_colours.c" << QStringList() << QByteArray()
+                                 << QByteArray("0123456789ABCDEF\nred on cyan\nblack on grey\nplain\n"
+                                               "yellow on blue to the end");
+        QTest::newRow("title, cursor, bell, clearing")
+            << "win_screen.cpp" << QStringList() << QByteArray() << QByteArray("LoadingReady\n");
+        // Text printed before system("cls") comes before it; the pause that
+        // prints nothing takes one character of the input.
+        QTest::newRow("console commands") << "win_system.c" << QStringList() << QByteArray("x")
+                                          << QByteArray("MenuCleared\ngreen\n256\nwhite on blue\nafter 768\n");
+        QTest::newRow("pause takes a character each")
+            << "win_pause.cpp" << QStringList() << QByteArray("ab")
+            << "Result: 42\n" + pausePrompt + "\n" + pausePrompt + "\nend\n";
+        QTest::newRow("pause at the end of the input goes on")
+            << "win_pause.cpp" << QStringList() << QByteArray()
+            << "Result: 42\n" + pausePrompt + "\n" + pausePrompt + "\nend\n";
+        QTest::newRow("message boxes answered by lines")
+            << "win_messagebox.c" << QStringList() << QByteArray(" yes please\n\n")
+            << QByteArray("Quiz: Welcome to the quiz\nQuiz: Play again? [Yes/No] Yes\nagain\n"
+                          "Quiz: Save? [Yes/No/Cancel] Yes\n6\n");
+        QTest::newRow("message boxes at the end of the input")
+            << "win_messagebox.c" << QStringList() << QByteArray()
+            << QByteArray("Quiz: Welcome to the quiz\nQuiz: Play again? [Yes/No] No\nbye\n"
+                          "Quiz: Save? [Yes/No/Cancel] Cancel\n2\n");
+        QTest::newRow("own gotoxy and Sleep") << "win_own.c" << QStringList() << QByteArray()
+                                              << QByteArray("redown Sleep 5|\n");
+        // The rest of the number's line is dropped by _flushall().
+        QTest::newRow("underscore names, <WINDOWS.H>, <CONIO.H>")
+            << "win_underscore.c" << QStringList() << QByteArray("12 junk\nab")
+            << QByteArray("Number: 12 a\r\ncputs!\n1\nb|98\n");
+        QTest::newRow("_tmain, stdafx.h, <Windows.h> with the C library")
+            << "win_tmain.cpp" << QStringList() << QByteArray() << QByteArray("Visual 1 1\nStudio\n");
+        // Modern programs build without a warning (-w -w!) and keep their
+        // own functions; system() keeps the shell's status and leaves the
+        // program alone on the shell's interrupt.
+        QTest::newRow("modern C11, own Sleep and Beep, the shell")
+            << "win_modern.c" << QStringList{"-w", "-w!", "-std=c11"} << QByteArray()
+            << QByteArray("sleep 3\n3\nbefore|shell\n1 3 1\nsurvived 5\n");
+        QTest::newRow("modern C++17, own _getch and GetTickCount")
+            << "win_modern17.cpp" << QStringList{"-w", "-w!", "-std=c++17"} << QByteArray()
+            << QByteArray("5 m 42\n");
+    }
+
+    void throughAPipe()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QStringList, switches);
+        QFETCH(QByteArray, input);
+        QFETCH(QByteArray, expected);
+        QByteArray failure;
+        const QString path = program(fixture, switches, failure);
+        QVERIFY2(!path.isEmpty(), failure.constData());
+        QProcess run;
+        run.start(path, {});
+        QVERIFY(run.waitForStarted());
+        run.write(input);
+        run.closeWriteChannel();
+        QVERIFY(run.waitForFinished(20000));
+        QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(run.exitCode(), 0);
+        QCOMPARE(run.readAllStandardOutput(), expected);
+    }
+
+    // The windows of Windows are refused at the program's own line, with a
+    // message that names what is not supported.
+    void windowProgramsRefused_data()
+    {
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QByteArrayList>("pieces");
+
+        QTest::newRow("CreateWindowEx and a message loop")
+            << "win_window.cpp"
+            << QByteArrayList{"win_window.cpp:6:33: error: ", "CreateWindowExA(...)",
+                              " is unavailable: KVN builds console programs; the windows, messages and drawing of "
+                              "Windows are not supported\n",
+                              "win_window.cpp:10:22: error: ", "GetMessageA(...)"};
+        QTest::newRow("WinMain") << "win_winmain.c"
+                                 << QByteArrayList{"win_winmain.c:4:11: error: WinMain is unavailable: KVN builds "
+                                                   "console programs, which start at main; the windows of Windows "
+                                                   "are not supported\n"};
+    }
+
+    void windowProgramsRefused()
+    {
+        QFETCH(QString, fixture);
+        QFETCH(QByteArrayList, pieces);
+        QByteArray failure;
+        QVERIFY(program(fixture, {}, failure).isEmpty());
+        for (const QByteArray &piece : pieces)
+            QVERIFY2(failure.contains(piece), failure.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWindowsConsole)
+#include "tst_windowsconsole.moc"
