@@ -2,28 +2,65 @@
    streams, and everything of <iostream.h>. Part of KVN.
 
    The old streams took the open mode as an int, with values of their own,
-   and a third argument, the new file's protection. The classes here are
-   the standard ones with those ways of opening added; each use of them
-   gets a warning at the program's line, since the standard streams refuse
-   them. A program whose scope holds the standard names already (using
-   namespace std) gets -DKVN_OWN_<name> from kvncc and the standard classes
-   alone, which its own names would otherwise meet. */
+   and a third argument, the new file's protection; they knew the modes
+   ios::nocreate and ios::noreplace. The classes here are the standard ones
+   with those ways of opening added; an int mode or a protection gets a
+   warning at the program's line, since the standard streams refuse them.
+   A program whose scope holds the standard names already (using namespace
+   std) gets -DKVN_OWN_<name> from kvncc and the standard classes alone,
+   which its own names would otherwise meet. */
 #ifndef KVN_COMPAT_FSTREAM_H
 #define KVN_COMPAT_FSTREAM_H
 
 #include <iostream.h>
 #include <fstream>
-#include <cstdio>
-#include <sys/stat.h>
 
-/* ios::nocreate and ios::noreplace of the old streams, as no mode at all:
-   an input file must exist anyway, and an output file is made or
-   replaced as the standard streams do. */
+#if __cplusplus < 201103L
+/* Before C++11 the standard classes alone, and the two old modes as no
+   mode at all. */
+using std::filebuf;
+using std::fstream;
+using std::ifstream;
+using std::ofstream;
 #ifndef nocreate
 #define nocreate openmode()
 #endif
-#if !defined(noreplace) && !defined(__cpp_lib_ios_noreplace)
+#ifndef noreplace
 #define noreplace openmode()
+#endif
+#else
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace kvn_compat {
+
+// ios::noreplace: the standard library's own exclusive mode where it has
+// one, which makes the file only when it is not there; otherwise a bit of
+// ours that the classes below look for and the standard streams ignore,
+// as they ignore the bit of ios::nocreate.
+const int noCreate = 1 << 12;
+const int ownNoReplace = 1 << 13;
+template<class Base, class = void>
+struct NoReplace
+{
+    static const int value = ownNoReplace;
+};
+template<class Base>
+struct NoReplace<Base, decltype(void(Base::__noreplace))>
+{
+    static const int value = Base::__noreplace;
+};
+
+} // namespace kvn_compat
+
+/* ios::nocreate: an existing file only; ios::noreplace: a new file only,
+   never one emptied. */
+#ifndef nocreate
+#define nocreate openmode(kvn_compat::noCreate)
+#endif
+#if !defined(noreplace) && !defined(__cpp_lib_ios_noreplace)
+#define noreplace openmode(kvn_compat::NoReplace<std::ios_base>::value)
 #endif
 
 #define KVN_OLD_OPEN_MODE                                                                                              \
@@ -46,6 +83,27 @@ enum OldMode {
 };
 const int openprot = 0644; // the default protection of a new file, not used: the umask decides
 
+inline bool exists(const char *name)
+{
+    struct stat status;
+    return ::stat(name, &status) == 0;
+}
+
+// Takes our bits out of mode; false, with the stream failed, when they
+// refuse the file.
+template<class Stream>
+bool allowed(Stream &file, const char *name, std::ios_base::openmode &mode)
+{
+    const int bits = int(mode);
+    const bool emulated = NoReplace<std::ios_base>::value == ownNoReplace;
+    mode = std::ios_base::openmode(bits & ~(noCreate | (emulated ? ownNoReplace : 0)));
+    if (((bits & noCreate) && !exists(name)) || (emulated && (bits & ownNoReplace) && exists(name))) {
+        file.setstate(std::ios_base::failbit);
+        return false;
+    }
+    return true;
+}
+
 // Opens file on name with an old mode, implied added (in for ifstream, out
 // for ofstream), as the old streams opened it: out alone or with trunc
 // empties the file, out with in, ate or app keeps it and makes it when
@@ -56,9 +114,8 @@ void openOld(Stream &file, const char *name, int mode, int implied)
     mode |= implied;
     if (mode & oldApp)
         mode |= oldOut;
-    struct stat status;
-    const bool exists = ::stat(name, &status) == 0;
-    if (((mode & oldNoCreate) && !exists) || ((mode & oldNoReplace) && (mode & oldOut) && exists)) {
+    const bool there = exists(name);
+    if (((mode & oldNoCreate) && !there) || ((mode & oldNoReplace) && (mode & oldOut) && there)) {
         file.setstate(std::ios_base::failbit);
         return;
     }
@@ -79,7 +136,7 @@ void openOld(Stream &file, const char *name, int mode, int implied)
         // Kept and read or written where it ends: the standard streams need
         // the file to be there for that.
         standard |= std::ios_base::in;
-        if (!exists) {
+        if (!there) {
             if (std::FILE *made = std::fopen(name, "ab"))
                 std::fclose(made);
         }
@@ -100,23 +157,33 @@ using std::filebuf;
 #endif
 
 /* The standard stream name with the old ways of opening; implied is the
-   old mode it always adds. */
-#define KVN_OLD_FILE_STREAM(name, implied)                                                                             \
+   old mode it always adds, standard the standard mode it opens with when
+   given none. */
+#define KVN_OLD_FILE_STREAM(name, implied, standard)                                                                   \
     class name : public std::name                                                                                      \
     {                                                                                                                  \
     public:                                                                                                            \
         using std::name::basic_##name;                                                                                 \
         using std::name::open;                                                                                         \
         name() = default;                                                                                              \
+        explicit name(const char *file, std::ios_base::openmode mode = standard)                                      \
+        {                                                                                                              \
+            open(file, mode);                                                                                          \
+        }                                                                                                              \
         KVN_OLD_OPEN_MODE name(const char *file, int mode, int protection = kvn_compat::openprot)                      \
         {                                                                                                              \
             (void)protection;                                                                                          \
             kvn_compat::openOld(*this, file, mode, implied);                                                           \
         }                                                                                                              \
         KVN_OLD_PROTECTION name(const char *file, std::ios_base::openmode mode, int protection)                        \
-            : std::name(file, mode)                                                                                    \
         {                                                                                                              \
             (void)protection;                                                                                          \
+            open(file, mode);                                                                                          \
+        }                                                                                                              \
+        void open(const char *file, std::ios_base::openmode mode = standard)                                          \
+        {                                                                                                              \
+            if (kvn_compat::allowed(*this, file, mode))                                                                \
+                std::name::open(file, mode);                                                                           \
         }                                                                                                              \
         KVN_OLD_OPEN_MODE void open(const char *file, int mode, int protection = kvn_compat::openprot)                 \
         {                                                                                                              \
@@ -126,22 +193,22 @@ using std::filebuf;
         KVN_OLD_PROTECTION void open(const char *file, std::ios_base::openmode mode, int protection)                   \
         {                                                                                                              \
             (void)protection;                                                                                          \
-            std::name::open(file, mode);                                                                               \
+            open(file, mode);                                                                                          \
         }                                                                                                              \
     }
 
 #ifndef KVN_OWN_fstream
-KVN_OLD_FILE_STREAM(fstream, 0);
+KVN_OLD_FILE_STREAM(fstream, 0, std::ios_base::in | std::ios_base::out);
 #else
 using std::fstream;
 #endif
 #ifndef KVN_OWN_ifstream
-KVN_OLD_FILE_STREAM(ifstream, kvn_compat::oldIn);
+KVN_OLD_FILE_STREAM(ifstream, kvn_compat::oldIn, std::ios_base::in);
 #else
 using std::ifstream;
 #endif
 #ifndef KVN_OWN_ofstream
-KVN_OLD_FILE_STREAM(ofstream, kvn_compat::oldOut);
+KVN_OLD_FILE_STREAM(ofstream, kvn_compat::oldOut, std::ios_base::out);
 #else
 using std::ofstream;
 #endif
@@ -150,4 +217,5 @@ using std::ofstream;
 #undef KVN_OLD_PROTECTION
 #undef KVN_OLD_OPEN_MODE
 
+#endif
 #endif
