@@ -300,7 +300,8 @@ private slots:
         QTest::addColumn<QStringList>("alsoCopied");
         const QStringList sources{"old_style_warnings.cpp", "old_style_warnings.c", "void_main.cpp", "void_main_args.c",
                                   "untyped_main.cpp", "old_rules.cpp", "features.cpp", "old/old_streams.cpp",
-                                  "old/conio_screen.c", "old/strings.c", "old/no_header.c", "old/gets.cpp"};
+                                  "old/conio_screen.c", "old/strings.c", "old/no_header.c", "old/gets.cpp",
+                                  "oldrules/case_objects.cpp", "oldrules/empty_char.c", "oldrules/std_record.cpp"};
         for (const QString &compiler : {QStringLiteral("gcc"), QStringLiteral("clang")}) {
             for (const QString &source : sources) {
                 for (const QString &warnings : {QString(), QStringLiteral("-w")}) {
