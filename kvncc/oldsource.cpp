@@ -563,7 +563,8 @@ const std::vector<std::string> &oldLibraryNames()
         "GetConsoleMode", "SetConsoleMode", "FlushConsoleInputBuffer", "GetConsoleWindow", "GetWindowRect",
         "GetClientRect", "MoveWindow", "SetWindowPos", "ShowWindow", "Sleep", "Beep", "MessageBeep", "GetTickCount",
         "GetTickCount64", "QueryPerformanceCounter", "QueryPerformanceFrequency", "GetLocalTime", "GetSystemTime",
-        "GetLastError", "ExitProcess", "MessageBoxA", "MessageBox",
+        "GetLastError", "ExitProcess", "MessageBoxA", "MessageBox", "SetCurrentConsoleFontEx",
+        "GetCurrentConsoleFontEx",
         "CLK_TCK", "spawnl", "spawnlp", "spawnle", "spawnv", "spawnvp", "spawnve", "findfirst", "findnext",
         "fnsplit", "fnmerge", "getdisk", "setdisk", "mkdir", "int86", "int86x", "intdos", "segread",
     };

@@ -19,20 +19,18 @@ void kvn_line_mode(const struct termios *saved);
 enum { REVERSE_VIDEO = 0x4000, UNDERSCORE = 0x8000 };
 
 static struct {
-    int terminal; /* -1 until asked */
     int base; /* -1: the terminal's own colours */
     char base_sgr[32];
     int colours_registered;
     int cursor_hidden;
     int cursor_registered;
     char title[256];
-} state = {-1, -1, "\033[0m", 0, 0, 0, ""};
+} state = {-1, "\033[0m", 0, 0, 0, ""};
 
+/* Asked each time: a program may point stdout elsewhere with freopen(). */
 int kvn_output_is_terminal(void)
 {
-    if (state.terminal < 0)
-        state.terminal = isatty(STDOUT_FILENO) ? 1 : 0;
-    return state.terminal;
+    return isatty(fileno(stdout));
 }
 
 /* The console's colour numbers are blue, green, red bits; the terminal's

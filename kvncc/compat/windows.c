@@ -240,6 +240,29 @@ KVN_WEAK BOOL SetConsoleMode(HANDLE handle, DWORD mode)
     return valid(handle);
 }
 
+KVN_WEAK BOOL SetCurrentConsoleFontEx(HANDLE handle, BOOL maximum_window, PCONSOLE_FONT_INFOEX font)
+{
+    (void)maximum_window;
+    return valid(handle) && font != NULL;
+}
+
+KVN_WEAK BOOL GetCurrentConsoleFontEx(HANDLE handle, BOOL maximum_window, PCONSOLE_FONT_INFOEX font)
+{
+    static const char face[] = "Monospace";
+    size_t i;
+    (void)maximum_window;
+    if (!valid(handle) || !font)
+        return FALSE;
+    font->nFont = 0;
+    font->dwFontSize.X = 8;
+    font->dwFontSize.Y = 16;
+    font->FontFamily = FF_MODERN;
+    font->FontWeight = FW_NORMAL;
+    for (i = 0; i < sizeof face; ++i)
+        font->FaceName[i] = (WCHAR)face[i];
+    return TRUE;
+}
+
 KVN_WEAK BOOL FlushConsoleInputBuffer(HANDLE handle)
 {
     if (!valid(handle))

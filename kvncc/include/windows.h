@@ -323,6 +323,38 @@ BOOL GetConsoleMode(HANDLE console, LPDWORD mode);
 #ifndef KVN_OWN_SetConsoleMode
 BOOL SetConsoleMode(HANDLE console, DWORD mode);
 #endif
+#define LF_FACESIZE 32
+#define FF_DONTCARE 0x00
+#define FF_ROMAN 0x10
+#define FF_SWISS 0x20
+#define FF_MODERN 0x30
+#define FW_DONTCARE 0
+#define FW_THIN 100
+#define FW_LIGHT 300
+#define FW_NORMAL 400
+#define FW_REGULAR 400
+#define FW_MEDIUM 500
+#define FW_SEMIBOLD 600
+#define FW_BOLD 700
+#define FW_HEAVY 900
+
+typedef struct _CONSOLE_FONT_INFOEX {
+    ULONG cbSize;
+    DWORD nFont;
+    COORD dwFontSize;
+    UINT FontFamily;
+    UINT FontWeight;
+    WCHAR FaceName[LF_FACESIZE];
+} CONSOLE_FONT_INFOEX, *PCONSOLE_FONT_INFOEX;
+
+/* The font is the terminal's: setting one changes nothing and reports
+   success; the one read back is the terminal's cell. */
+#ifndef KVN_OWN_SetCurrentConsoleFontEx
+BOOL SetCurrentConsoleFontEx(HANDLE console, BOOL maximumWindow, PCONSOLE_FONT_INFOEX font);
+#endif
+#ifndef KVN_OWN_GetCurrentConsoleFontEx
+BOOL GetCurrentConsoleFontEx(HANDLE console, BOOL maximumWindow, PCONSOLE_FONT_INFOEX font);
+#endif
 /* Drops the keys typed and not yet read. */
 #ifndef KVN_OWN_FlushConsoleInputBuffer
 BOOL FlushConsoleInputBuffer(HANDLE console);
@@ -432,6 +464,11 @@ void ExitProcess(UINT code);
 #define MB_DEFBUTTON1 0x00000000L
 #define MB_DEFBUTTON2 0x00000100L
 #define MB_DEFBUTTON3 0x00000200L
+#define MB_DEFBUTTON4 0x00000300L
+#define MB_USERICON 0x00000080L
+#define MB_HELP 0x00004000L /* a Help button beside the others: not shown here */
+#define MB_RIGHT 0x00080000L
+#define MB_RTLREADING 0x00100000L
 #define MB_APPLMODAL 0x00000000L
 #define MB_SYSTEMMODAL 0x00001000L
 #define MB_TASKMODAL 0x00002000L
@@ -444,6 +481,8 @@ void ExitProcess(UINT code);
 #define IDIGNORE 5
 #define IDYES 6
 #define IDNO 7
+#define IDCLOSE 8
+#define IDHELP 9
 #define IDTRYAGAIN 10
 #define IDCONTINUE 11
 
