@@ -204,12 +204,33 @@ std::size_t statementStart(const std::string &code, std::size_t pos)
     return pos;
 }
 
-// The last character before pos that is not blank; '\0' when none.
+// Whether the character at pos lies on a line of the preprocessor's,
+// "#...".
+bool onDirectiveLine(const std::string &code, std::size_t pos)
+{
+    const std::size_t lineEnd = pos == 0 ? std::string::npos : code.rfind('\n', pos - 1);
+    std::size_t first = lineEnd == std::string::npos ? 0 : lineEnd + 1;
+    while (first < pos && (code[first] == ' ' || code[first] == '\t'))
+        ++first;
+    return first <= pos && first < code.size() && code[first] == '#';
+}
+
+// The last character of code before pos that is not blank, the lines of
+// the preprocessor's passed over; '\0' when none.
 char codeBefore(const std::string &code, std::size_t pos)
 {
-    while (pos > 0 && isBlank(code[pos - 1]))
-        --pos;
-    return pos > 0 ? code[pos - 1] : '\0';
+    for (;;) {
+        while (pos > 0 && isBlank(code[pos - 1]))
+            --pos;
+        if (pos == 0)
+            return '\0';
+        if (!onDirectiveLine(code, pos - 1))
+            return code[pos - 1];
+        const std::size_t lineEnd = code.rfind('\n', pos - 1);
+        if (lineEnd == std::string::npos)
+            return '\0';
+        pos = lineEnd;
+    }
 }
 
 // The '{' of the innermost block around pos, npos when none.
@@ -361,8 +382,10 @@ bool caseBlock(const std::string &code, std::size_t nameAt, const std::string &n
         --end;
     if (holdsGotoLabel(code, start, end) || usesName(code, name, label, bodyEnd))
         return false;
-    open = start;
-    close = end;
+    // A brace on a line of the preprocessor's would be lost to it: there
+    // it goes right before the declaration or the label instead.
+    open = start > 0 && onDirectiveLine(code, start - 1) ? skipBlanks(code, start, nameAt) : start;
+    close = onDirectiveLine(code, end - 1) ? label : end;
     return true;
 }
 

@@ -311,6 +311,10 @@ private slots:
         QTest::newRow("declared before the first label")
             << "switch (k) { string s; case 1: f(); }" << jump << 1 << 21 << ""
             << "switch (k) {{ string s;} case 1: f(); }";
+        QTest::newRow("no brace on a line of the preprocessor's")
+            << "switch (k) {\ncase 1:\n#define T 1;\n  string s;\n  f(s);\n#ifdef X\n  g();\n#endif\ncase 2:;\n}" << jump << 4
+            << 10 << ""
+            << "switch (k) {\ncase 1:\n#define T 1;\n  {string s;\n  f(s);\n#ifdef X\n  g();\n#endif\n}case 2:;\n}";
         QTest::newRow("used after the next label: the error stands")
             << "switch (k) {\ncase 1:\n  string s;\ncase 2:\n  s = \"y\";\n}" << jump << 3 << 10 << ""
             << "switch (k) {\ncase 1:\n  string s;\ncase 2:\n  s = \"y\";\n}";
