@@ -3,8 +3,12 @@
 #define _DEFAULT_SOURCE
 #include <dos.h>
 
+#include "console.h"
+
 #include <errno.h>
 #include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -107,26 +111,204 @@ KVN_WEAK void _dos_getdate(struct dosdate_t *dos)
     dos->dayofweek = (unsigned char)weekday;
 }
 
-/* Interrupt 0x10, the video services: where the cursor goes and whether it
-   shows, on the terminal. */
-static void video_call(union REGS *out)
+/* The flags register's carry and zero flags. */
+enum { carry_flag = 0x01, zero_flag = 0x40 };
+
+static void screen_codes(const char *codes)
 {
-    char codes[32];
-    switch (out->h.ah) {
-    case 1: /* cursor shape: bit 5 of the start line hides it */
-        snprintf(codes, sizeof codes, "\033[?25%c", (out->h.ch & 0x20) ? 'l' : 'h');
-        break;
-    case 2: /* cursor position */
-        snprintf(codes, sizeof codes, "\033[%u;%uH", out->h.dh + 1u, out->h.dl + 1u);
-        break;
-    default:
-        out->x.cflag = 1;
-        return;
-    }
-    if (isatty(STDOUT_FILENO)) {
+    if (kvn_output_is_terminal()) {
         fflush(stdout);
         fputs(codes, stdout);
         fflush(stdout);
+    }
+}
+
+/* Blanks the rectangle from row top, column left to row bottom, column
+   right (from 0) in the background of attribute, the cursor left where it
+   was. */
+static void blank(int top, int left, int bottom, int right, int attribute)
+{
+    static const int ansi[8] = {0, 4, 2, 6, 1, 5, 3, 7};
+    char codes[32];
+    int row, column;
+    if (!kvn_output_is_terminal() || bottom < top || right < left)
+        return;
+    fflush(stdout);
+    printf("\0337\033[%dm", 40 + ansi[(attribute >> 4) & 7]);
+    for (row = top; row <= bottom; ++row) {
+        snprintf(codes, sizeof codes, "\033[%d;%dH", row + 1, left + 1);
+        fputs(codes, stdout);
+        for (column = left; column <= right; ++column)
+            putchar(' ');
+    }
+    fputs("\0338", stdout);
+    kvn_restore_base_colours();
+    fflush(stdout);
+}
+
+/* Interrupt 0x10, the video services, on the terminal. */
+static void video_call(union REGS *out)
+{
+    char codes[32];
+    int row, column;
+    switch (out->h.ah) {
+    case 0x01: /* cursor shape: bit 5 of the start line hides it */
+        kvn_cursor_visible(!(out->h.ch & 0x20));
+        break;
+    case 0x02: /* cursor position */
+        snprintf(codes, sizeof codes, "\033[%u;%uH", out->h.dh + 1u, out->h.dl + 1u);
+        screen_codes(codes);
+        break;
+    case 0x03: /* where the cursor is, and its shape */
+        if (!kvn_ask_cursor(&row, &column))
+            row = column = 1;
+        out->h.dh = (unsigned char)(row - 1);
+        out->h.dl = (unsigned char)(column - 1);
+        out->x.cx = 0x0607;
+        break;
+    case 0x06: /* scroll a window up or down: only the blanking of all of it */
+    case 0x07:
+        if (out->h.al != 0) {
+            out->x.cflag = 1;
+            break;
+        }
+        blank(out->h.ch, out->h.cl, out->h.dh, out->h.dl, out->h.bh);
+        break;
+    case 0x0E: /* a character written as on a teletype */
+        putchar(out->h.al);
+        fflush(stdout);
+        break;
+    case 0x0F: /* the video mode: colour text of 80 columns */
+        out->h.al = 3;
+        out->h.ah = 80;
+        out->h.bh = 0;
+        break;
+    default:
+        out->x.cflag = 1;
+        break;
+    }
+}
+
+/* The scan code of the key that gives character c on a US keyboard; 0
+   when there is none. */
+static unsigned char scan_code(int c)
+{
+    static const struct {
+        const char *keys, *shifted;
+        unsigned char first;
+    } rows[] = {{"1234567890-=", "!@#$%^&*()_+", 0x02},
+                {"qwertyuiop[]", "QWERTYUIOP{}", 0x10},
+                {"asdfghjkl;'`", "ASDFGHJKL:\"~", 0x1E},
+                {"\\zxcvbnm,./", "|ZXCVBNM<>?", 0x2B}};
+    size_t i;
+    const char *at;
+    switch (c) {
+    case 27: return 0x01;
+    case 8: return 0x0E;
+    case 9: return 0x0F;
+    case 13: return 0x1C;
+    case ' ': return 0x39;
+    default: break;
+    }
+    if (c >= 1 && c <= 26) /* Ctrl and a letter */
+        c += 'a' - 1;
+    for (i = 0; c > 0 && i < sizeof rows / sizeof rows[0]; ++i) {
+        if ((at = strchr(rows[i].keys, c)) != NULL)
+            return (unsigned char)(rows[i].first + (at - rows[i].keys));
+        if ((at = strchr(rows[i].shifted, c)) != NULL)
+            return (unsigned char)(rows[i].first + (at - rows[i].shifted));
+    }
+    return 0;
+}
+
+/* Interrupt 0x16, the keyboard services, through getch() and kbhit(). */
+static void keyboard_call(union REGS *out)
+{
+    int key;
+    switch (out->h.ah) {
+    case 0x00: /* the next key: scan code in ah, character in al */
+    case 0x10:
+        key = kvn_read_key(0);
+        if (key == 0 || key == 0xE0) {
+            out->h.ah = (unsigned char)kvn_read_key(0);
+            out->h.al = 0;
+        } else {
+            out->h.ah = scan_code(key);
+            out->h.al = (unsigned char)key;
+        }
+        break;
+    case 0x01: /* whether a key waits: the zero flag when none does */
+    case 0x11:
+        if (!kvn_key_waiting())
+            out->x.flags |= zero_flag;
+        break;
+    case 0x02: /* the shift keys: none held, as far as anyone can tell */
+    case 0x12:
+        out->h.al = 0;
+        break;
+    default:
+        out->x.cflag = 1;
+        break;
+    }
+}
+
+/* Interrupt 0x21, the DOS functions a console program calls. */
+static void dos_call(union REGS *out)
+{
+    struct time now;
+    struct date today;
+    int weekday;
+    switch (out->h.ah) {
+    case 0x01: /* a key, echoed */
+        out->h.al = (unsigned char)kvn_read_key(1);
+        break;
+    case 0x02: /* a character written */
+        putchar(out->h.dl);
+        fflush(stdout);
+        break;
+    case 0x06: /* a character written, or with dl 0xFF a key if one waits */
+        if (out->h.dl != 0xFF) {
+            putchar(out->h.dl);
+            fflush(stdout);
+        } else if (kvn_key_waiting()) {
+            out->h.al = (unsigned char)kvn_read_key(0);
+        } else {
+            out->h.al = 0;
+            out->x.flags |= zero_flag;
+        }
+        break;
+    case 0x07: /* a key, not echoed */
+    case 0x08:
+        out->h.al = (unsigned char)kvn_read_key(0);
+        break;
+    case 0x0B: /* whether a key waits */
+        out->h.al = kvn_key_waiting() ? 0xFF : 0;
+        break;
+    case 0x2A: /* the date: year in cx, month dh, day dl, weekday al */
+        time_now(&now, &today, &weekday);
+        out->x.cx = (unsigned short)today.da_year;
+        out->h.dh = (unsigned char)today.da_mon;
+        out->h.dl = (unsigned char)today.da_day;
+        out->h.al = (unsigned char)weekday;
+        break;
+    case 0x2C: /* the time: hours ch, minutes cl, seconds dh, hundredths dl */
+        time_now(&now, &today, &weekday);
+        out->h.ch = now.ti_hour;
+        out->h.cl = now.ti_min;
+        out->h.dh = now.ti_sec;
+        out->h.dl = now.ti_hund;
+        break;
+    case 0x30: /* the DOS version: 5.0 */
+        out->h.al = 5;
+        out->h.ah = 0;
+        break;
+    case 0x4C: /* the end of the program, with the exit status in al */
+        fflush(stdout);
+        exit(out->h.al);
+    default: /* invalid function */
+        out->x.ax = 1;
+        out->x.cflag = 1;
+        break;
     }
 }
 
@@ -143,6 +325,13 @@ static void mouse_call(union REGS *out)
         out->x.cx = 0;
         out->x.dx = 0;
         break;
+    case 0x05: /* presses and releases of a button: none */
+    case 0x06:
+        out->x.ax = 0;
+        out->x.bx = 0;
+        out->x.cx = 0;
+        out->x.dx = 0;
+        break;
     default:
         break;
     }
@@ -152,12 +341,16 @@ KVN_WEAK int int86(int number, union REGS *in, union REGS *out)
 {
     *out = *in;
     out->x.cflag = 0;
+    out->x.flags = (unsigned short)(out->x.flags & ~(carry_flag | zero_flag));
     switch (number) {
     case 0x10: video_call(out); break;
+    case 0x16: keyboard_call(out); break;
+    case 0x21: dos_call(out); break;
     case 0x33: mouse_call(out); break;
     default: out->x.cflag = 1; break;
     }
-    out->x.flags = (unsigned short)((out->x.flags & ~1u) | out->x.cflag);
+    if (out->x.cflag)
+        out->x.flags |= carry_flag;
     return out->x.ax;
 }
 

@@ -67,11 +67,19 @@ struct SREGS {
 
 /* A call of interrupt number with the registers in *in; the registers
    afterwards in *out and the result, out->x.ax. There is no machine to
-   call here: the mouse driver (0x33) answers that there is none (function
-   0 gives ax = 0 and bx = 0), so that a program goes on with the keyboard;
-   the video calls that place the cursor (0x10, ah = 2: row dh, column dl
-   from 0) or show and hide it (ah = 1) move the terminal's; every other
-   call leaves the registers as they were and sets the carry flag. */
+   call here, so the calls a console program makes are answered by the
+   terminal: the mouse driver (0x33) answers that there is none (function
+   0 gives ax = 0 and bx = 0), so that a program goes on with the
+   keyboard; the video services (0x10) place the cursor (ah = 2: row dh,
+   column dl, from 0), tell where it is (3), show or hide it (1), blank a
+   window (6 and 7 with al = 0), write a character (0x0E) and give the
+   text mode (0x0F); the keyboard services (0x16) read a key (ah = 0: scan
+   code in ah, character in al) and tell whether one waits (1: the zero
+   flag when none does); the DOS functions (0x21) read and write
+   characters (1, 2, 6, 7, 8, 0x0B), give the date (0x2A) and the time
+   (0x2C), and end the program (0x4C). Every other call leaves the
+   registers as they were and sets the carry flag (and, for DOS, ax = 1,
+   "invalid function"). */
 #ifndef KVN_OWN_int86
 int int86(int number, union REGS *in, union REGS *out);
 #endif

@@ -63,22 +63,24 @@ private slots:
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<QStringList>("switches");
         QTest::addColumn<QStringList>("variables");
+        QTest::addColumn<QByteArray>("input");
         QTest::addColumn<QByteArray>("expected");
         QTest::addColumn<QByteArrayList>("messages");
         const QStringList modernC{"-w", "-w!", "-std=c11"};
         const QStringList clang{"KVNCC_COMPILER=clang"};
 
         QTest::newRow("CLK_TCK counts clock()'s ticks, as a double")
-            << "piece_clk_tck.c" << QStringList() << QStringList() << QByteArray("1.5 1\n2.0\n") << QByteArrayList();
+            << "piece_clk_tck.c" << QStringList() << QStringList()
+            << QByteArray() << QByteArray("1.5 1\n2.0\n") << QByteArrayList();
         QTest::newRow("CLK_TCK in C++") << "piece_clk_tck.c" << QStringList{"-P"} << QStringList()
-                                        << QByteArray("1.5 1\n2.0\n") << QByteArrayList();
+                                        << QByteArray() << QByteArray("1.5 1\n2.0\n") << QByteArrayList();
         QTest::newRow("a program's own CLK_TCK") << "piece_clk_own.c" << QStringList{"-w!"} << QStringList()
-                                                 << QByteArray("18.2\n") << QByteArrayList();
-        QTest::newRow("spawn functions") << "piece_spawn.c" << QStringList() << QStringList()
-                                         << QByteArray("before from echo\nwaited 0\nstatus 3\nchild one\nown 7\n"
-                                                       "child two\nown through PATH 7\nmissing -1 1\nnowait 5\n"
-                                                       "mode -1\noverlaid\n")
-                                         << QByteArrayList();
+                                                 << QByteArray() << QByteArray("18.2\n") << QByteArrayList();
+        QTest::newRow("spawn functions")
+            << "piece_spawn.c" << QStringList() << QStringList() << QByteArray()
+            << QByteArray("before from echo\nwaited 0\nstatus 3\nchild one\nown 7\nchild two\nown through PATH 7\n"
+                          "missing -1 1\nnowait 5\nmode -1\noverlaid\n")
+            << QByteArrayList();
         const QByteArray listing = "mkdir 0 0\n"
                                    "data\\*.*: Alpha.TXT(20) beta.txt(20) gamma.c(20) noext(20) ro.txt(21) end 1\n"
                                    "data/*.txt: Alpha.TXT(20) beta.txt(20) ro.txt(21) end 1\n"
@@ -96,20 +98,26 @@ private slots:
                                    "fnmerge C:\\tc\\bin\\prog.exe\n"
                                    "disk 2\n"
                                    "cwd /data\n";
-        QTest::newRow("findfirst and dir.h") << "piece_findfirst.c" << QStringList() << QStringList() << listing
+        QTest::newRow("findfirst and dir.h") << "piece_findfirst.c" << QStringList() << QStringList()
+            << QByteArray() << listing
                                              << QByteArrayList();
         QTest::newRow("findfirst and dir.h in C++") << "piece_findfirst.c" << QStringList{"-P"} << QStringList()
-                                                    << listing << QByteArrayList();
+                                                    << QByteArray() << listing << QByteArrayList();
         // At a pipe the cursor call writes nothing.
-        const QByteArray registers = "mouse 0 0 0 0\nbytes 34 12\n|cursor 0\ndos 1 2c00 99\nintdos 1\nsegments 0\n";
-        QTest::newRow("int86 without a mouse driver") << "piece_int86.c" << QStringList() << QStringList() << registers
+        const QByteArray registers = "mouse 0 0 0 0\nbytes 34 12\n|cursor 0\nTD mode 3 80\nunknown 1 1 1 99\n"
+                                     "time 1 0\nother 1234 1\nsegments 0\nkey 1e 61 30 62\nnone waiting 1\n";
+        QTest::newRow("int86 without a mouse driver") << "piece_int86.c" << QStringList() << QStringList()
+            << QByteArray("ab") << registers
                                                       << QByteArrayList();
-        QTest::newRow("int86 in C++") << "piece_int86.c" << QStringList{"-P"} << QStringList() << registers
+        QTest::newRow("int86 in C++") << "piece_int86.c" << QStringList{"-P"} << QStringList()
+            << QByteArray("ab") << registers
                                       << QByteArrayList();
         QTest::newRow("file streams with int modes")
             << "piece_fstream.cpp" << QStringList() << QStringList()
-            << QByteArray("joined first\nappended first+more\nnocreate 1\nnoreplace 1\nin and out made\n"
-                          "kept 1\nonly existing 1\nstill first+more\nnew fresh\nstandard plain\n")
+
+            << QByteArray()
+            << QByteArray("joined first\nappended first+more\nnocreate 1\nnoreplace 1\nin and out made\nkept 1\n"
+                          "only existing 1\nstill first+more\nnew fresh\nstandard plain\n")
             << QByteArrayList{"piece_fstream.cpp:9:55: warning: \xe2\x80\x98" "fstream::fstream(const char*, int, int)"
                               "\xe2\x80\x99 " + oldModeWarning,
                               "piece_fstream.cpp:13:13: warning: \xe2\x80\x98void ofstream::open(const char*, int, int)"
@@ -118,25 +126,29 @@ private slots:
                               "std::ios_base::openmode, int)\xe2\x80\x99 is deprecated: the protection argument of the "
                               "old streams is not used"};
         QTest::newRow("random(n) below n when rand() gives RAND_MAX")
-            << "piece_random_max.c" << QStringList() << QStringList() << QByteArray("5 0 99\n") << QByteArrayList();
+            << "piece_random_max.c" << QStringList() << QStringList()
+            << QByteArray() << QByteArray("5 0 99\n") << QByteArrayList();
         QTest::newRow("random(n) below n, C++") << "piece_random_max.c" << QStringList{"-P"} << QStringList()
-                                                << QByteArray("5 0 99\n") << QByteArrayList();
+                                                << QByteArray() << QByteArray("5 0 99\n") << QByteArrayList();
         QTest::newRow("random(n) below n, strict C11") << "piece_random_max.c" << QStringList{"-std=c11"}
-                                                       << QStringList() << QByteArray("5 0 99\n") << QByteArrayList();
+                                                       << QStringList()
+                                                       << QByteArray() << QByteArray("5 0 99\n") << QByteArrayList();
         QTest::newRow("random(n) below n, Clang") << "piece_random_max.c" << QStringList() << clang
-                                                  << QByteArray("5 0 99\n") << QByteArrayList();
+                                                  << QByteArray() << QByteArray("5 0 99\n") << QByteArrayList();
         QTest::newRow("random(int) declared by an old C++ program")
-            << "piece_random_prototype.cpp" << QStringList() << QStringList() << QByteArray("1\n") << QByteArrayList();
+            << "piece_random_prototype.cpp" << QStringList() << QStringList()
+            << QByteArray() << QByteArray("1\n") << QByteArrayList();
         // Programs of today build without a warning and are unaffected.
         QTest::newRow("modern C11 declaring random()") << "piece_random_declared.c" << modernC << QStringList()
-                                                       << QByteArray("1\n") << QByteArrayList();
+                                                       << QByteArray() << QByteArray("1\n") << QByteArrayList();
         QTest::newRow("modern C11 declaring random(), Clang") << "piece_random_declared.c" << modernC << clang
-                                                              << QByteArray("1\n") << QByteArrayList();
+                                                              << QByteArray() << QByteArray("1\n") << QByteArrayList();
         QTest::newRow("modern C11 with its own CLK_TCK, mkdir and findfirst")
-            << "piece_modern.c" << modernC << QStringList() << QByteArray("100 1 120\n") << QByteArrayList();
+            << "piece_modern.c" << modernC << QStringList()
+            << QByteArray() << QByteArray("100 1 120\n") << QByteArrayList();
         QTest::newRow("modern C++17 streams and clock")
             << "piece_modern.cpp" << QStringList{"-w", "-w!", "-std=c++17"} << QStringList()
-            << QByteArray("modern 1 1\n") << QByteArrayList();
+            << QByteArray() << QByteArray("modern 1 1\n") << QByteArrayList();
     }
 
     void programs()
@@ -144,6 +156,7 @@ private slots:
         QFETCH(QString, fixture);
         QFETCH(QStringList, switches);
         QFETCH(QStringList, variables);
+        QFETCH(QByteArray, input);
         QFETCH(QByteArray, expected);
         QFETCH(QByteArrayList, messages);
         QTemporaryDir dir;
@@ -157,6 +170,7 @@ private slots:
         run.setWorkingDirectory(dir.path());
         run.start(built.program, {});
         QVERIFY(run.waitForStarted());
+        run.write(input);
         run.closeWriteChannel();
         QVERIFY(run.waitForFinished(20000));
         QCOMPARE(run.exitCode(), 0);
@@ -164,16 +178,19 @@ private slots:
     }
 
     // At a terminal the video call that places the cursor moves the
-    // terminal's, counting rows and columns from 0.
-    void cursorCallAtATerminal()
+    // terminal's, counting rows and columns from 0, and the keyboard call
+    // gives an arrow key as scan code 0x48 without a character.
+    void registersAtATerminal()
     {
         QTemporaryDir dir;
         const Build built = build(QStringLiteral("piece_int86.c"), {}, {}, dir.path());
         QVERIFY2(!built.program.isEmpty(), built.output.constData());
-        const PtySession session = PtySession::run({built.program}, {});
+        const PtySession session = PtySession::run({built.program}, {{"segments 0", "a\033[A"}});
         QVERIFY2(session.finished, session.output.constData());
         QCOMPARE(session.exitCode, 0);
-        QVERIFY2(session.output.contains("bytes 34 12\r\n\033[5;10H|cursor 0"), session.output.constData());
+        for (const QByteArray &shown : {QByteArray("bytes 34 12\r\n\033[5;10H|cursor 0"),
+                                        QByteArray("key 1e 61 48 0\r\nnone waiting 1\r\n")})
+            QVERIFY2(session.output.contains(shown), session.output.constData());
     }
 };
 
