@@ -50,4 +50,16 @@ int spawnve(int mode, const char *path, char *const argv[], char *const envp[]);
 }
 #endif
 
+/* The same under the names of the Windows compilers' library. */
+#define _P_WAIT P_WAIT
+#define _P_NOWAIT P_NOWAIT
+#define _P_OVERLAY P_OVERLAY
+#define _spawnl spawnl
+#define _spawnlp spawnlp
+#define _spawnle spawnle
+#define _spawnv spawnv
+#define _spawnvp spawnvp
+#define _spawnve spawnve
+#define _getpid getpid
+
 #endif

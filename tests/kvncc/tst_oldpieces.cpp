@@ -79,7 +79,7 @@ private slots:
         QTest::newRow("spawn functions")
             << "piece_spawn.c" << QStringList() << QStringList() << QByteArray()
             << QByteArray("before from echo\nwaited 0\nstatus 3\nchild one\nown 7\nchild two\nown through PATH 7\n"
-                          "missing -1 1\nnowait 5\nmode -1\noverlaid\n")
+                          "missing -1 1\nnowait 5\nmode -1\nwindows names 4\noverlaid\n")
             << QByteArrayList();
         const QByteArray listing = "mkdir 0 0\n"
                                    "data\\*.*: Alpha.TXT(20) beta.txt(20) gamma.c(20) noext(20) ro.txt(21) end 1\n"
