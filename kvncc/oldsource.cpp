@@ -264,6 +264,23 @@ bool typeBefore(const std::string &code, std::size_t pos)
     return typed;
 }
 
+// Whether a parameter that is a single word is a type ("int", "COORD",
+// "size_t") rather than a variable handed to a constructor, as in "Timer
+// delay(ms);". Longer parameters ("int n", "char *s") name their type.
+bool namesAType(std::string_view parameter)
+{
+    static const std::set<std::string_view> builtins = {"void",  "int",    "char",     "short", "long", "float",
+                                                        "double", "signed", "unsigned", "bool",  "wchar_t"};
+    std::size_t end = 0;
+    while (end < parameter.size() && isWordChar(parameter[end]))
+        ++end;
+    if (parameter.find_first_not_of(" \t\r\n", end) != std::string_view::npos || end == 0)
+        return true;
+    const std::string_view word = parameter.substr(0, end);
+    return builtins.contains(word) || word.ends_with("_t")
+           || std::any_of(word.begin(), word.end(), [](char c) { return std::isupper(static_cast<unsigned char>(c)); });
+}
+
 // Whether a parameter list names types rather than passes values: empty,
 // or each parameter beginning with a word and holding no operator, number
 // or string.
@@ -292,6 +309,8 @@ bool namesTypes(std::string_view list)
             if (!(isWordChar(p) || isBlank(p) || std::string_view("*&[]():.").find(p) != std::string_view::npos))
                 return false;
         }
+        if (!namesAType(part.substr(begin)))
+            return false;
         from = i + 1;
     }
     return true;

@@ -67,6 +67,11 @@ private slots:
             << false << "" << false;
         QTest::newRow("a macro that calls is no prototype") << "#define PAUSE getch();\n#define ROLL random(6);"
                                                             << false << false << 0 << false << "" << false;
+        QTest::newRow("an object made from a variable is no prototype")
+            << "void f(int ms, int x) { Timer delay(ms); Pen putch(x); }" << true << false << 0 << false << "" << false;
+        QTest::newRow("prototypes with types of their own, one word each")
+            << "void gotoxy(COORD);\nint kbhit(size_t);\nvoid delay(unsigned);" << true << false << 0 << false
+            << "kbhit gotoxy delay" << false;
         QTest::newRow("a member's prototype is the class's")
             << "class Screen {\npublic:\n    void clrscr();\n    int getch(void);\n};\n"
                "void Screen::clrscr() { ::clrscr(); }\nstruct S { void delay(int); };"
