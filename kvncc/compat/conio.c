@@ -426,8 +426,11 @@ static int terminal_key(void)
    up), the program ends with a word why, instead of taking -1 for a key
    and asking again for ever. Its status is 0: most such calls are the
    "press any key" at the end of a program that has done its work. */
+static int input_has_ended;
+
 static void input_ended(int echo)
 {
+    input_has_ended = 1;
     fflush(stdout);
     /* On a screen it follows the program's unfinished "Press a key" line. */
     fprintf(stderr, "%s%s(): the input has ended, so the program ends here.\n", isatty(STDERR_FILENO) ? "\n" : "",
@@ -451,7 +454,9 @@ int kvn_read_key(int echo)
         shown = getchar();
         key = shown == '\n' ? 13 : shown;
     }
-    if (key == EOF)
+    /* A getch() of the program's atexit() function or destructors, run by
+       that end, gets -1 and lets the end go on. */
+    if (key == EOF && !input_has_ended)
         input_ended(echo);
     if (echo && key > 0) {
         const char c = (char)shown;

@@ -207,6 +207,9 @@ private slots:
             QTest::addRow("a key loop's input ends before its last key, %s", feedName(feed))
                 << QStringLiteral("input_keyloop.c") << feed << QByteArray("ab")
                 << QByteArray("menu> a\nmenu> b\nmenu> ") << ended;
+            QTest::addRow("a key wait at exit after the input ended, %s", feedName(feed))
+                << QStringLiteral("input_keyatexit.c") << feed << QByteArray("\n") << QByteArray("key 13\nbye -1\n")
+                << ended;
             QTest::addRow("kbhit() after the last key, %s", feedName(feed))
                 << QStringLiteral("input_keys_drain.c") << feed << QByteArray("abc") << QByteArray("3 keys, then 0\n")
                 << QByteArray();
