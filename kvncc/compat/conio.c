@@ -421,13 +421,13 @@ static int terminal_key(void)
     }
 }
 
+static int input_has_ended;
+
 /* getch() had no error return: a key always came. When none can come any
    more (the file or pipe of input is read to its end, the terminal hung
    up), the program ends with a word why, instead of taking -1 for a key
    and asking again for ever. Its status is 0: most such calls are the
    "press any key" at the end of a program that has done its work. */
-static int input_has_ended;
-
 static void input_ended(int echo)
 {
     input_has_ended = 1;
