@@ -334,6 +334,7 @@ private slots:
         const int empty = int(OldRuleMend::Kind::EmptyCharacter);
         QTest::newRow("empty character constant") << "  char c = '';\n" << empty << 1 << 12 << ""
                                                   << "  char c = '\\0';\n";
+        QTest::newRow("after a tab, in GCC's columns") << "\tc = '';" << empty << 1 << 13 << "" << "\tc = '\\0';";
         QTest::newRow("the second of two on a line") << "f('', '');" << empty << 1 << 7 << "" << "f('', '\\0');";
         QTest::newRow("'' inside a string is no constant") << "f(\"''\");" << empty << 1 << 4 << "" << "f(\"''\");";
         QTest::newRow("'' inside a comment") << "x; // ''" << empty << 1 << 7 << "" << "x; // ''";
