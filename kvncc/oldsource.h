@@ -47,8 +47,9 @@ SourceTraits examineSource(const std::string &text, bool cpp);
 // every line where it was, followed by kvncc's main. In C the user's void
 // main keeps its name and only its symbol changes; C++ insists that main
 // returns int, so there it is renamed void_main. A C++ main without a type
-// gets its int. The program's own std is traits.stdRenamed. A #line names the user's file, so every message names it
-// and its own line numbers.
+// gets its int, and the program's own std is called traits.stdRenamed. A
+// #line names the user's file, so every message names it and its own line
+// numbers.
 std::string rewrittenSource(const std::string &text, const SourceTraits &traits, const std::string &shownPath,
                             bool cpp);
 
