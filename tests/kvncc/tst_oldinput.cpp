@@ -50,12 +50,26 @@ struct Ran
 };
 
 // Runs program with input from a pipe or a file; stops it after boundMs.
+// The pipe holds all of the input, and its end, before the program starts,
+// so that what kbhit() sees does not depend on who runs first.
 Ran runFed(const QString &program, Feed feed, const QByteArray &input, const QString &folder, int boundMs)
 {
     Ran ran;
     QProcess process;
     process.setWorkingDirectory(folder);
-    if (feed == Feed::File) {
+    int pipeEnds[2] = {-1, -1};
+    if (feed == Feed::Pipe) {
+        if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
+            return ran;
+        const bool written = ::write(pipeEnds[1], input.constData(), size_t(input.size())) == input.size();
+        ::close(pipeEnds[1]);
+        if (!written) {
+            ::close(pipeEnds[0]);
+            return ran;
+        }
+        process.setStandardInputFile(QProcess::nullDevice());
+        process.setChildProcessModifier([readEnd = pipeEnds[0]] { ::dup2(readEnd, STDIN_FILENO); });
+    } else if (feed == Feed::File) {
         const QString answers = folder + QStringLiteral("/answers.txt");
         QFile file(answers);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(input) != input.size())
@@ -64,12 +78,10 @@ Ran runFed(const QString &program, Feed feed, const QByteArray &input, const QSt
         process.setStandardInputFile(answers);
     }
     process.start(program, {});
+    if (pipeEnds[0] >= 0)
+        ::close(pipeEnds[0]);
     if (!process.waitForStarted())
         return ran;
-    if (feed == Feed::Pipe) {
-        process.write(input);
-        process.closeWriteChannel();
-    }
     ran.finished = process.waitForFinished(boundMs);
     if (!ran.finished) {
         process.kill();
