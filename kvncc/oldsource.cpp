@@ -583,7 +583,7 @@ const std::vector<std::string> &oldLibraryNames()
         "GetClientRect", "MoveWindow", "SetWindowPos", "ShowWindow", "Sleep", "Beep", "MessageBeep", "GetTickCount",
         "GetTickCount64", "QueryPerformanceCounter", "QueryPerformanceFrequency", "GetLocalTime", "GetSystemTime",
         "GetLastError", "ExitProcess", "MessageBoxA", "MessageBox", "SetCurrentConsoleFontEx",
-        "GetCurrentConsoleFontEx",
+        "GetCurrentConsoleFontEx", "GetAsyncKeyState", "GetKeyState",
         "CLK_TCK", "spawnl", "spawnlp", "spawnle", "spawnv", "spawnvp", "spawnve", "findfirst", "findnext",
         "fnsplit", "fnmerge", "getdisk", "setdisk", "mkdir", "int86", "int86x", "intdos", "segread",
     };

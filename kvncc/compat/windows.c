@@ -10,6 +10,7 @@
 #include "console.h"
 
 #include <errno.h>
+#include <poll.h>
 #include <stdio.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -432,6 +433,146 @@ KVN_WEAK DWORD GetLastError(void)
 KVN_WEAK void ExitProcess(UINT code)
 {
     exit((int)code);
+}
+
+/* ---- The keyboard's state ---- */
+
+enum { KEY_HOLD_MS = 50, ESCAPE_WAIT_MS = 30 };
+
+static struct {
+    ULONGLONG seen[256]; /* when the key last arrived; 0: never */
+    unsigned char fresh[256]; /* arrived since the last question about it */
+} keyboard;
+
+static void key_arrived(int key, ULONGLONG now)
+{
+    keyboard.seen[key & 0xFF] = now;
+    keyboard.fresh[key & 0xFF] = 1;
+}
+
+/* A byte of input already there, or within wait_ms; -1 when none (also at
+   the end of a pipe). */
+static int waiting_byte(int wait_ms)
+{
+    struct pollfd input;
+    unsigned char byte;
+    input.fd = STDIN_FILENO;
+    input.events = POLLIN;
+    input.revents = 0;
+    if (poll(&input, 1, wait_ms) <= 0 || read(STDIN_FILENO, &byte, 1) != 1)
+        return -1;
+    return byte;
+}
+
+/* The key of ESC [ <number> ~ or ESC [ <letter>, ESC O <letter>. */
+static int escape_key(int number, int final)
+{
+    static const int tilde[][2] = {{1, VK_HOME},  {2, VK_INSERT}, {3, VK_DELETE}, {4, VK_END},   {5, VK_PRIOR},
+                                   {6, VK_NEXT},  {7, VK_HOME},   {8, VK_END},    {11, VK_F1},   {12, VK_F2},
+                                   {13, VK_F3},   {14, VK_F4},    {15, VK_F5},    {17, VK_F6},   {18, VK_F7},
+                                   {19, VK_F8},   {20, VK_F9},    {21, VK_F10},   {23, VK_F11},  {24, VK_F12}};
+    size_t i;
+    switch (final) {
+    case 'A': return VK_UP;
+    case 'B': return VK_DOWN;
+    case 'C': return VK_RIGHT;
+    case 'D': return VK_LEFT;
+    case 'H': return VK_HOME;
+    case 'F': return VK_END;
+    case 'P': return VK_F1;
+    case 'Q': return VK_F2;
+    case 'R': return VK_F3;
+    case 'S': return VK_F4;
+    case '~':
+        for (i = 0; i < sizeof tilde / sizeof tilde[0]; ++i) {
+            if (tilde[i][0] == number)
+                return tilde[i][1];
+        }
+        return 0;
+    default: return 0;
+    }
+}
+
+static void character_arrived(int c, ULONGLONG now)
+{
+    if (c >= 'a' && c <= 'z') {
+        key_arrived(c - 'a' + 'A', now);
+    } else if (c >= 'A' && c <= 'Z') {
+        key_arrived(c, now);
+        key_arrived(VK_SHIFT, now);
+    } else if (c >= '0' && c <= '9') {
+        key_arrived(c, now);
+    } else if (c == ' ') {
+        key_arrived(VK_SPACE, now);
+    } else if (c == '\r' || c == '\n') {
+        key_arrived(VK_RETURN, now);
+    } else if (c == '\t') {
+        key_arrived(VK_TAB, now);
+    } else if (c == 127 || c == 8) {
+        key_arrived(VK_BACK, now);
+    } else if (c >= 1 && c <= 26) {
+        key_arrived(c - 1 + 'A', now);
+        key_arrived(VK_CONTROL, now);
+    }
+}
+
+/* Takes every key the terminal has sent since the last look. */
+static void read_arrived_keys(ULONGLONG now)
+{
+    struct termios saved;
+    int c;
+    const int terminal = kvn_key_mode(&saved, 1);
+    while ((c = waiting_byte(0)) >= 0) {
+        if (c != 27) {
+            character_arrived(c, now);
+            continue;
+        }
+        c = waiting_byte(ESCAPE_WAIT_MS);
+        if (c == '[' || c == 'O') {
+            int number = 0, key;
+            while ((c = waiting_byte(ESCAPE_WAIT_MS)) >= 0 && ((c >= '0' && c <= '9') || c == ';')) {
+                if (c == ';') /* modifiers do not change the key */
+                    number = number ? number : -1;
+                else if (number >= 0)
+                    number = number * 10 + (c - '0');
+            }
+            key = escape_key(number < 0 ? 1 : number, c);
+            if (key)
+                key_arrived(key, now);
+        } else {
+            key_arrived(VK_ESCAPE, now);
+            if (c >= 0)
+                character_arrived(c, now);
+        }
+    }
+    if (terminal)
+        kvn_line_mode(&saved);
+}
+
+static SHORT key_state(int key)
+{
+    const ULONGLONG now = milliseconds_since_start() + 1; /* never 0 */
+    int state = 0;
+    fflush(stdout);
+    read_arrived_keys(now);
+    if (key < 0 || key > 255)
+        return 0;
+    if (keyboard.seen[key] && now - keyboard.seen[key] < KEY_HOLD_MS)
+        state |= 0x8000;
+    if (keyboard.fresh[key])
+        state |= 0x0001;
+    keyboard.fresh[key] = 0;
+    return (SHORT)state;
+}
+
+KVN_WEAK SHORT GetAsyncKeyState(int key)
+{
+    return key_state(key);
+}
+
+KVN_WEAK SHORT GetKeyState(int key)
+{
+    return key_state(key);
 }
 
 /* ---- Message boxes ---- */

@@ -497,6 +497,55 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 #define MessageBox MessageBoxA
 #endif
 
+/* ---- Keys ---- */
+
+#define VK_LBUTTON 0x01
+#define VK_RBUTTON 0x02
+#define VK_BACK 0x08
+#define VK_TAB 0x09
+#define VK_RETURN 0x0D
+#define VK_SHIFT 0x10
+#define VK_CONTROL 0x11
+#define VK_MENU 0x12
+#define VK_ESCAPE 0x1B
+#define VK_SPACE 0x20
+#define VK_PRIOR 0x21
+#define VK_NEXT 0x22
+#define VK_END 0x23
+#define VK_HOME 0x24
+#define VK_LEFT 0x25
+#define VK_UP 0x26
+#define VK_RIGHT 0x27
+#define VK_DOWN 0x28
+#define VK_INSERT 0x2D
+#define VK_DELETE 0x2E
+#define VK_F1 0x70
+#define VK_F2 0x71
+#define VK_F3 0x72
+#define VK_F4 0x73
+#define VK_F5 0x74
+#define VK_F6 0x75
+#define VK_F7 0x76
+#define VK_F8 0x77
+#define VK_F9 0x78
+#define VK_F10 0x79
+#define VK_F11 0x7A
+#define VK_F12 0x7B
+
+/* Whether a key is down, from the keys the terminal sends: a key counts
+   as down for a twentieth of a second after it is seen (a held key
+   arrives again and again), 0x8000, so that a tap moves a game that looks
+   every 50 ms or less often once; the low bit tells that it came since
+   the last question about it. The keys read so are gone for getch() and scanf().
+   Letters are asked by their capital ('A'), digits by themselves; the
+   mouse buttons are never down. */
+#ifndef KVN_OWN_GetAsyncKeyState
+SHORT GetAsyncKeyState(int key);
+#endif
+#ifndef KVN_OWN_GetKeyState
+SHORT GetKeyState(int key);
+#endif
+
 /* ---- What console programs cannot have ---- */
 
 #if defined(__GNUC__) || defined(__clang__)
@@ -506,9 +555,6 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 #endif
 #define KVN_WINDOWS_PART                                                                                           \
     KVN_UNAVAILABLE("KVN builds console programs; the windows, messages and drawing of Windows are not supported")
-#define KVN_KEYBOARD_STATE                                                                                         \
-    KVN_UNAVAILABLE("KVN builds console programs; the keyboard's state is not supported: read keys with _kbhit() " \
-                    "and _getch()")
 /* Any arguments: the message about the function, not one about its
    parameters, is what the program's author needs to read. */
 #if defined(__cplusplus) || (defined(__STDC_VERSION__) && __STDC_VERSION__ >= 202311L)
@@ -599,18 +645,6 @@ typedef struct tagPAINTSTRUCT {
 #define COLOR_WINDOW 5
 #define IDC_ARROW ((LPCSTR)32512)
 #define IDI_APPLICATION ((LPCSTR)32512)
-#define VK_LBUTTON 0x01
-#define VK_BACK 0x08
-#define VK_TAB 0x09
-#define VK_RETURN 0x0D
-#define VK_SHIFT 0x10
-#define VK_CONTROL 0x11
-#define VK_ESCAPE 0x1B
-#define VK_SPACE 0x20
-#define VK_LEFT 0x25
-#define VK_UP 0x26
-#define VK_RIGHT 0x27
-#define VK_DOWN 0x28
 
 HWND CreateWindowA KVN_ANY_ARGUMENTS KVN_WINDOWS_PART;
 HWND CreateWindowExA KVN_ANY_ARGUMENTS KVN_WINDOWS_PART;
@@ -631,8 +665,6 @@ BOOL TextOutA KVN_ANY_ARGUMENTS KVN_WINDOWS_PART;
 HBRUSH CreateSolidBrush KVN_ANY_ARGUMENTS KVN_WINDOWS_PART;
 HCURSOR LoadCursorA KVN_ANY_ARGUMENTS KVN_WINDOWS_PART;
 HICON LoadIconA KVN_ANY_ARGUMENTS KVN_WINDOWS_PART;
-SHORT GetAsyncKeyState KVN_ANY_ARGUMENTS KVN_KEYBOARD_STATE;
-SHORT GetKeyState KVN_ANY_ARGUMENTS KVN_KEYBOARD_STATE;
 #define CreateWindow CreateWindowA
 #define CreateWindowEx CreateWindowExA
 #define RegisterClass RegisterClassA

@@ -108,6 +108,11 @@ private slots:
             << "win_messagebox.c" << QByteArrayList{"[Yes/No] ", "n", "[Yes/No/Cancel] ", "\033"}
             << onTerminal("Quiz: Welcome to the quiz\nQuiz: Play again? [Yes/No] No\nbye\n"
                           "Quiz: Save? [Yes/No/Cancel] Cancel\n2\n");
+        // A key counts as down for a twentieth of a second after it is
+        // seen: a tap moves a game that looks every 50 ms once.
+        QTest::newRow("the keyboard's state")
+            << "win_keys.c" << QByteArrayList{"ready", "\033[C", "right 6", "q"}
+            << onTerminal("ready\nright 6\nquit, pressed since: 0\n");
         QTest::newRow("own gotoxy and Sleep over the console functions")
             << "win_own.c" << QByteArrayList{}
             << "\033[2;3H" + colours("91;40") + "red" + ownColours + "own Sleep 5|\r\n";
@@ -165,6 +170,9 @@ private slots:
             << "win_messagebox.c" << QStringList() << QByteArray()
             << QByteArray("Quiz: Welcome to the quiz\nQuiz: Play again? [Yes/No] No\nbye\n"
                           "Quiz: Save? [Yes/No/Cancel] Cancel\n2\n");
+        // Keys from a pipe arrive at once; its end is no key.
+        QTest::newRow("the keyboard's state") << "win_keys.c" << QStringList() << QByteArray("q")
+                                              << QByteArray("ready\nquit, pressed since: 0\n");
         QTest::newRow("own gotoxy and Sleep") << "win_own.c" << QStringList() << QByteArray()
                                               << QByteArray("redown Sleep 5|\n");
         // The rest of the number's line is dropped by _flushall().
