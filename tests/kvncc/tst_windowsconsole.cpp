@@ -173,6 +173,13 @@ private slots:
         // Keys from a pipe arrive at once; its end is no key.
         QTest::newRow("the keyboard's state") << "win_keys.c" << QStringList() << QByteArray("q")
                                               << QByteArray("ready\nquit, pressed since: 0\n");
+        // Refusals as there; a pipe's screen is 80 by 25 with the cursor
+        // at 0,0; control characters never reach the terminal's title.
+        QTest::newRow("answers of the console functions")
+            << "win_values.c" << QStringList() << QByteArray()
+            << QByteArray("handles 1 0\ncursor size 0: 0, still 25 1\nbeep at 20 Hz: 0, 1 ms\n"
+                          "screen 80x25 cursor 0,0 attribute 1E\ntitle [a]2;bc] 2 [a]]\n"
+                          "zero 0, words 5678 1234, colour 30201\n");
         QTest::newRow("own gotoxy and Sleep") << "win_own.c" << QStringList() << QByteArray()
                                               << QByteArray("redown Sleep 5|\n");
         // The rest of the number's line is dropped by _flushall().
