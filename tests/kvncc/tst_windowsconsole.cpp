@@ -113,9 +113,12 @@ private slots:
         QTest::newRow("the keyboard's state")
             << "win_keys.c" << QByteArrayList{"ready", "\033[C", "right 6", "q"}
             << onTerminal("ready\nright 6\nquit, pressed since: 0\n");
+        // conio's colours last for its own output, then the console's
+        // colours of all text are back.
         QTest::newRow("own gotoxy and Sleep over the console functions")
             << "win_own.c" << QByteArrayList{}
-            << "\033[2;3H" + colours("91;40") + "red" + ownColours + "own Sleep 5|\r\n";
+            << "\033[2;3H" + colours("91;40") + "red" + colours("93;40") + "!" + colours("91;40") + "red" + ownColours
+                   + "own Sleep 5|\r\n";
     }
 
     void atATerminal()
@@ -181,7 +184,7 @@ private slots:
                           "screen 80x25 cursor 0,0 attribute 1E\ntitle [a]2;bc] 2 [a]]\n"
                           "zero 0, words 5678 1234, colour 30201\n");
         QTest::newRow("own gotoxy and Sleep") << "win_own.c" << QStringList() << QByteArray()
-                                              << QByteArray("redown Sleep 5|\n");
+                                              << QByteArray("red!redown Sleep 5|\n");
         // The rest of the number's line is dropped by _flushall().
         QTest::newRow("underscore names, <WINDOWS.H>, <CONIO.H>")
             << "win_underscore.c" << QStringList() << QByteArray("12 junk\nab")
