@@ -5,6 +5,7 @@
 #include "console.h"
 
 #include <errno.h>
+#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/ioctl.h>
@@ -15,8 +16,12 @@
 /* In terminal.c. */
 int kvn_key_mode(struct termios *saved, int enter_gives_cr);
 void kvn_line_mode(const struct termios *saved);
+void kvn_watch_signals(void);
 
 enum { REVERSE_VIDEO = 0x4000, UNDERSCORE = 0x8000 };
+
+/* What a signal handler puts back: set only at a terminal. */
+static volatile sig_atomic_t colours_changed, cursor_hidden_now;
 
 static struct {
     int base; /* -1: the terminal's own colours */
@@ -68,6 +73,9 @@ void kvn_set_base_attribute(int attribute)
         return;
     if (state.base != -1 && !state.colours_registered)
         state.colours_registered = atexit(reset_colours_at_exit) == 0;
+    colours_changed = state.base != -1;
+    if (colours_changed)
+        kvn_watch_signals();
     fputs(state.base_sgr, stdout);
     fflush(stdout);
 }
@@ -98,6 +106,9 @@ void kvn_cursor_visible(int visible)
         return;
     if (!visible && !state.cursor_registered)
         state.cursor_registered = atexit(show_cursor_at_exit) == 0;
+    cursor_hidden_now = !visible;
+    if (!visible)
+        kvn_watch_signals();
     fputs(visible ? "\033[?25h" : "\033[?25l", stdout);
     fflush(stdout);
 }
@@ -119,6 +130,15 @@ void kvn_set_title(const char *title)
 const char *kvn_title(void)
 {
     return state.title;
+}
+
+void kvn_screen_restore_for_signal(void)
+{
+    /* Only write(): the signal may have come in the middle of printf(). */
+    if (colours_changed)
+        (void)!write(STDOUT_FILENO, "\033[0m", 4);
+    if (cursor_hidden_now)
+        (void)!write(STDOUT_FILENO, "\033[?25h", 6);
 }
 
 void kvn_screen_size(int *columns, int *rows)

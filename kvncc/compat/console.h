@@ -28,8 +28,12 @@ int kvn_base_attribute(void);
 void kvn_restore_base_colours(void);
 
 /* Shows or hides the cursor; one hidden is shown again when the program
-   ends. */
+   ends, also by Ctrl+C or another signal it leaves to the system. */
 void kvn_cursor_visible(int visible);
+
+/* From a signal handler: the terminal's own colours and a visible cursor
+   again, where the program changed them. */
+void kvn_screen_restore_for_signal(void);
 
 /* Sets the terminal's title; control characters in it are dropped, as
    they would end the title early and act on the terminal. */

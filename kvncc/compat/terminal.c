@@ -2,12 +2,16 @@
    keys and for delay(): no line editing, no echo. The line mode is put
    back on the way out, also when the program is interrupted meanwhile
    (Ctrl+C while getch() waits), so that the shell does not inherit a
-   terminal that neither echoes nor edits lines. */
+   terminal that neither echoes nor edits lines; and the screen gets its
+   cursor and colours back (console.c). */
 #define _POSIX_C_SOURCE 200809L
 #include <signal.h>
 #include <string.h>
 #include <termios.h>
 #include <unistd.h>
+
+/* In console.c. */
+void kvn_screen_restore_for_signal(void);
 
 static struct termios line_mode;
 static volatile sig_atomic_t in_key_mode;
@@ -16,6 +20,7 @@ static void interrupted(int signal_number)
 {
     if (in_key_mode)
         tcsetattr(STDIN_FILENO, TCSANOW, &line_mode);
+    kvn_screen_restore_for_signal();
     signal(signal_number, SIG_DFL);
     raise(signal_number);
 }
@@ -39,6 +44,11 @@ static void watch_signals(void)
         sigemptyset(&handler.sa_mask);
         sigaction(signals[i], &handler, NULL);
     }
+}
+
+void kvn_watch_signals(void)
+{
+    watch_signals();
 }
 
 /* Switches standard input to key mode and keeps its line mode in saved;

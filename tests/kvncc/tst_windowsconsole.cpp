@@ -139,6 +139,22 @@ private slots:
         QVERIFY(session.canonicalAfterwards);
     }
 
+    // A program stopped by Ctrl+C leaves the terminal with its cursor and
+    // its own colours, and in line mode.
+    void interruptedProgramGivesTheScreenBack()
+    {
+        QByteArray failure;
+        const QString path = program(QStringLiteral("win_clock.c"), {}, failure);
+        QVERIFY2(!path.isEmpty(), failure.constData());
+        const PtySession session = PtySession::run({path}, {{"tick", "\x03"}});
+        QVERIFY2(session.finished, session.output.constData());
+        QCOMPARE(session.exitCode, 128 + SIGINT);
+        QVERIFY2(session.output.startsWith("\033[?25l" + colours("92;40") + "Clock (press Ctrl+C to stop)\r\n\rtick"),
+                 session.output.constData());
+        QVERIFY2(session.output.endsWith("tick" + ownColours + "\033[?25h"), session.output.constData());
+        QVERIFY(session.canonicalAfterwards);
+    }
+
     // Output to a pipe, as to a file: the same text, and not one escape
     // code; input from a pipe.
     void throughAPipe_data()
