@@ -43,12 +43,31 @@ static int blank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+/* Whether text, blanks aside and in any case, is a redirection of output
+   to nul: ">nul", "> NUL", "1>nul 2>&1". */
+static int to_nul(const char *text, size_t length)
+{
+    char squeezed[16];
+    size_t i, n = 0;
+    for (i = 0; i < length; ++i) {
+        if (blank(text[i]))
+            continue;
+        if (n + 1 >= sizeof squeezed)
+            return 0;
+        squeezed[n++] = (char)tolower((unsigned char)text[i]);
+    }
+    squeezed[n] = '\0';
+    return strcmp(squeezed, ">nul") == 0 || strcmp(squeezed, "1>nul") == 0 || strcmp(squeezed, ">nul2>&1") == 0
+           || strcmp(squeezed, "1>nul2>&1") == 0;
+}
+
 /* A command as its words: the first one in lower case, and the rest with
-   the blanks around it left off. */
+   the blanks around it and a redirection to nul left off. */
 struct command {
     char name[8];
     const char *rest;
     size_t rest_length;
+    int quiet; /* its output went to nul */
 };
 
 static int parse(const char *text, struct command *command)
@@ -69,25 +88,19 @@ static int parse(const char *text, struct command *command)
         ++text;
     command->rest = text;
     command->rest_length = (size_t)(end - text);
-    return n > 0;
-}
-
-/* Whether the rest of a command sends its output to nul (">nul",
-   "> NUL", "1>nul 2>&1"): the console commands then print nothing. */
-static int to_nul(const struct command *command)
-{
-    char squeezed[16];
-    size_t i, n = 0;
-    for (i = 0; i < command->rest_length; ++i) {
-        if (blank(command->rest[i]))
-            continue;
-        if (n + 1 >= sizeof squeezed)
-            return 0;
-        squeezed[n++] = (char)tolower((unsigned char)command->rest[i]);
+    command->quiet = 0;
+    {
+        const char *redirection = memchr(text, '>', command->rest_length);
+        if (redirection && redirection > text && redirection[-1] == '1')
+            --redirection;
+        if (redirection && to_nul(redirection, (size_t)(end - redirection))) {
+            command->quiet = 1;
+            while (redirection > text && blank(redirection[-1]))
+                --redirection;
+            command->rest_length = (size_t)(redirection - text);
+        }
     }
-    squeezed[n] = '\0';
-    return strcmp(squeezed, ">nul") == 0 || strcmp(squeezed, "1>nul") == 0 || strcmp(squeezed, ">nul2>&1") == 0
-           || strcmp(squeezed, "1>nul2>&1") == 0;
+    return n > 0;
 }
 
 static int hex_digit(char c)
@@ -186,11 +199,14 @@ static int console_command(const char *text)
     struct command command;
     if (!parse(text, &command))
         return -1;
-    if (strcmp(command.name, "cls") == 0 && (command.rest_length == 0 || to_nul(&command)))
+    if (memchr(command.rest, '>', command.rest_length) || memchr(command.rest, '<', command.rest_length)
+        || memchr(command.rest, '|', command.rest_length) || memchr(command.rest, '&', command.rest_length))
+        return -1; /* more than a console command: the shell's */
+    if (strcmp(command.name, "cls") == 0 && command.rest_length == 0)
         return clear_screen();
-    if (strcmp(command.name, "pause") == 0 && (command.rest_length == 0 || to_nul(&command)))
-        return pause_for_key(command.rest_length != 0);
-    if (strcmp(command.name, "color") == 0 && memchr(command.rest, '>', command.rest_length) == NULL)
+    if (strcmp(command.name, "pause") == 0 && command.rest_length == 0)
+        return pause_for_key(command.quiet);
+    if (strcmp(command.name, "color") == 0)
         return color(&command);
     /* The window's size and the code page are the terminal's. */
     if (strcmp(command.name, "mode") == 0 || strcmp(command.name, "chcp") == 0)
