@@ -198,19 +198,30 @@ bool opensClassBody(const std::string &code, std::size_t open)
     return false;
 }
 
-// Whether pos lies directly inside a class body, where a function's name is
-// a member's and leaves the library's function alone.
-bool inClassBody(const std::string &code, std::size_t pos)
+// Whether positions lie directly inside a class body, where a function's
+// name is a member's and leaves the library's function alone; asked for
+// positions in increasing order, it reads the text once.
+class ClassBodies
 {
-    std::vector<bool> classes;
-    for (std::size_t i = 0; i < pos; ++i) {
-        if (code[i] == '{')
-            classes.push_back(opensClassBody(code, i));
-        else if (code[i] == '}' && !classes.empty())
-            classes.pop_back();
+public:
+    explicit ClassBodies(const std::string &code) : m_code(code) {}
+
+    bool contain(std::size_t pos)
+    {
+        for (; m_scanned < pos && m_scanned < m_code.size(); ++m_scanned) {
+            if (m_code[m_scanned] == '{')
+                m_classes.push_back(opensClassBody(m_code, m_scanned));
+            else if (m_code[m_scanned] == '}' && !m_classes.empty())
+                m_classes.pop_back();
+        }
+        return !m_classes.empty() && m_classes.back();
     }
-    return !classes.empty() && classes.back();
-}
+
+private:
+    const std::string &m_code;
+    std::size_t m_scanned = 0;
+    std::vector<bool> m_classes;
+};
 
 // Whether the line that ends at the line end at pos is a preprocessor line.
 bool preprocessorLineBefore(const std::string &code, std::size_t pos)
@@ -323,6 +334,7 @@ bool namesTypes(std::string_view list)
 // are not declarations.
 bool declares(const std::string &code, const std::string &name)
 {
+    ClassBodies classBodies(code);
     for (std::size_t at = code.find(name); at != std::string::npos; at = code.find(name, at + 1)) {
         if ((at > 0 && isWordChar(code[at - 1])) || (at + name.size() < code.size() && isWordChar(code[at + name.size()])))
             continue;
@@ -340,7 +352,7 @@ bool declares(const std::string &code, const std::string &name)
         if (next >= code.size() || (code[next] != ';' && code[next] != ','))
             continue;
         if (namesTypes(std::string_view(code).substr(open + 1, close - open - 1)) && typeBefore(code, at)
-            && !inClassBody(code, at))
+            && !classBodies.contain(at))
             return true;
     }
     return false;

@@ -172,8 +172,8 @@ static int hand_out(struct search *search, struct ffblk *found)
 KVN_WEAK int findfirst(const char *pattern, struct ffblk *found, int attrib)
 {
     struct search *place = &searches[0];
-    size_t count, i;
-    struct ffblk *files = find_all(pattern, attrib, &count);
+    size_t count = 0, i;
+    struct ffblk *files = pattern && found ? find_all(pattern, attrib, &count) : NULL;
     if (!count) {
         free(files);
         errno = ENOENT;
@@ -195,7 +195,7 @@ KVN_WEAK int findfirst(const char *pattern, struct ffblk *found, int attrib)
 KVN_WEAK int findnext(struct ffblk *found)
 {
     size_t i;
-    for (i = 0; found->ff_reserved > 0 && i < kept_searches; ++i) {
+    for (i = 0; found && found->ff_reserved > 0 && i < kept_searches; ++i) {
         if (searches[i].id == found->ff_reserved)
             return hand_out(&searches[i], found);
     }
