@@ -634,6 +634,21 @@ static int answer_at_end(const struct button *buttons, int count)
     return 0;
 }
 
+/* A key of the terminal's, read past stdin's buffer: what the program's
+   own reading left there was not meant for the box. */
+static int terminal_key_byte(void)
+{
+    unsigned char byte;
+    for (;;) {
+        const ssize_t n = read(STDIN_FILENO, &byte, 1);
+        if (n == 1)
+            return byte;
+        if (n < 0 && errno == EINTR)
+            continue;
+        return EOF;
+    }
+}
+
 KVN_WEAK int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
     struct button buttons[3];
@@ -644,7 +659,8 @@ KVN_WEAK int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     if (default_button >= count)
         default_button = 0;
     printf("%s: %s", caption ? caption : "Error", text ? text : "");
-    if (count == 1) {
+    if (count == 1 && !isatty(STDIN_FILENO)) {
+        /* Nobody to press OK: the answers of a file are for questions. */
         putchar('\n');
         fflush(stdout);
         return buttons[0].answer;
@@ -655,8 +671,13 @@ KVN_WEAK int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     fputs("] ", stdout);
     fflush(stdout);
     if (kvn_key_mode(&saved, 1)) {
-        while (chosen < 0 && (c = getchar()) != EOF)
-            chosen = button_for(c, buttons, count, default_button);
+        /* The box waits, as the window did, for a key pressed while it
+           shows. */
+        tcflush(STDIN_FILENO, TCIFLUSH);
+        while (chosen < 0 && (c = terminal_key_byte()) != EOF)
+            chosen = count == 1 ? 0 : button_for(c, buttons, count, default_button);
+        /* The rest of a key such as an arrow. */
+        tcflush(STDIN_FILENO, TCIFLUSH);
         kvn_line_mode(&saved);
     } else {
         /* Answers from a file, a line each: the first letter of a line

@@ -486,10 +486,13 @@ void ExitProcess(UINT code);
 #define IDTRYAGAIN 10
 #define IDCONTINUE 11
 
-/* Shows "caption: text" on the terminal. A box with a choice asks for it
-   there, by a key at a terminal and by the first answer letter of the next
-   line otherwise; at the end of input the answer is Cancel where the box
-   has one, No where it has that, else its first button. */
+/* Shows "caption: text" on the terminal. At a terminal the box waits for
+   a key, as the window waited for a click: the first letter of a button,
+   Enter for the default one, Esc for Cancel, any key for a lone OK. With
+   input from a file an OK box goes on at once, and a box with a choice
+   takes the first letter of the next line (an empty line: the default
+   button); at the end of input the answer is Cancel where the box has
+   one, No where it has that, else its first button. */
 #ifndef KVN_OWN_MessageBoxA
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 #endif

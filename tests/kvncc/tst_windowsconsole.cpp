@@ -104,9 +104,12 @@ private slots:
         QTest::newRow("pause waits for a key each time")
             << "win_pause.cpp" << QByteArrayList{pausePrompt, "k", pausePrompt, "\033[A"}
             << onTerminal("Result: 42\n" + pausePrompt + "\n" + pausePrompt + "\nend\n");
+        // The boxes wait for a key, even an OK box; the line end that the
+        // program's scanf() left is not taken for Enter.
         QTest::newRow("message boxes answered by keys")
-            << "win_messagebox.c" << QByteArrayList{"[Yes/No] ", "n", "[Yes/No/Cancel] ", "\033"}
-            << onTerminal("Quiz: Welcome to the quiz\nQuiz: Play again? [Yes/No] No\nbye\n"
+            << "win_messagebox.c" << QByteArrayList{"number> ", "7\r", "[OK] ", "x", "[Yes/No] ", "n",
+                                                    "[Yes/No/Cancel] ", "\033[A"}
+            << onTerminal("number> 7\nQuiz: Welcome to the quiz [OK] OK\nQuiz: Play again? [Yes/No] No\nbye\n"
                           "Quiz: Save? [Yes/No/Cancel] Cancel\n2\n");
         // A key counts as down for a twentieth of a second after it is
         // seen: a tap moves a game that looks every 50 ms once.
@@ -182,12 +185,12 @@ private slots:
             << "win_pause.cpp" << QStringList() << QByteArray()
             << "Result: 42\n" + pausePrompt + "\n" + pausePrompt + "\nend\n";
         QTest::newRow("message boxes answered by lines")
-            << "win_messagebox.c" << QStringList() << QByteArray(" yes please\n\n")
-            << QByteArray("Quiz: Welcome to the quiz\nQuiz: Play again? [Yes/No] Yes\nagain\n"
+            << "win_messagebox.c" << QStringList() << QByteArray("7\n yes please\n\n")
+            << QByteArray("number> Quiz: Welcome to the quiz\nQuiz: Play again? [Yes/No] Yes\nagain\n"
                           "Quiz: Save? [Yes/No/Cancel] Yes\n6\n");
         QTest::newRow("message boxes at the end of the input")
-            << "win_messagebox.c" << QStringList() << QByteArray()
-            << QByteArray("Quiz: Welcome to the quiz\nQuiz: Play again? [Yes/No] No\nbye\n"
+            << "win_messagebox.c" << QStringList() << QByteArray("7")
+            << QByteArray("number> Quiz: Welcome to the quiz\nQuiz: Play again? [Yes/No] No\nbye\n"
                           "Quiz: Save? [Yes/No/Cancel] Cancel\n2\n");
         // Keys from a pipe arrive at once; its end is no key.
         QTest::newRow("the keyboard's state") << "win_keys.c" << QStringList() << QByteArray("q")
