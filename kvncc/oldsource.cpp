@@ -240,7 +240,8 @@ bool preprocessorLineBefore(const std::string &code, std::size_t pos)
 bool typeBefore(const std::string &code, std::size_t pos)
 {
     static const std::set<std::string_view> statements = {
-        "return", "else", "do", "case", "goto", "throw", "new", "delete", "sizeof", "co_return", "co_yield", "co_await"};
+        "return", "else", "do", "case", "goto", "throw",
+        "new", "delete", "sizeof", "co_return", "co_yield", "co_await"};
     std::size_t start = pos;
     while (start > 0) {
         const char c = code[start - 1];
@@ -314,7 +315,8 @@ bool namesTypes(std::string_view list)
         const std::size_t begin = part.find_first_not_of(" \t\r\n");
         if (begin == std::string_view::npos)
             return false;
-        if (part.substr(begin, 3) != "..." && !(std::isalpha(static_cast<unsigned char>(part[begin])) || part[begin] == '_'))
+        const bool startsAWord = std::isalpha(static_cast<unsigned char>(part[begin])) || part[begin] == '_';
+        if (part.substr(begin, 3) != "..." && !startsAWord)
             return false;
         for (const char p : part) {
             if (!(isWordChar(p) || isBlank(p) || std::string_view("*&[]():.").find(p) != std::string_view::npos))
@@ -597,7 +599,7 @@ const std::vector<std::string> &oldLibraryNames()
         "GetLastError", "ExitProcess", "MessageBoxA", "MessageBox", "SetCurrentConsoleFontEx",
         "GetCurrentConsoleFontEx", "GetAsyncKeyState", "GetKeyState",
         "CLK_TCK", "spawnl", "spawnlp", "spawnle", "spawnv", "spawnvp", "spawnve", "findfirst", "findnext",
-        "fnsplit", "fnmerge", "getdisk", "setdisk", "mkdir", "int86", "int86x", "intdos", "segread",
+        "fnsplit", "fnmerge", "getdisk", "setdisk", "mkdir", "int86", "int86x", "intdos", "intdosx", "segread",
     };
     return names;
 }

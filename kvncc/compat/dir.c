@@ -121,7 +121,7 @@ static struct ffblk *find_all(const char *pattern, int attrib, size_t *count)
     *count = 0;
     if (!path)
         return NULL;
-    /* "C:\work\*.c" means work/*.c here. */
+    /* "C:\work\*.c" is the pattern *.c in the folder work here. */
     if (isalpha((unsigned char)pattern[0]) && pattern[1] == ':')
         pattern += 2;
     strcpy(path, pattern);

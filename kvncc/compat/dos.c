@@ -365,6 +365,12 @@ KVN_WEAK int intdos(union REGS *in, union REGS *out)
     return int86(0x21, in, out);
 }
 
+KVN_WEAK int intdosx(union REGS *in, union REGS *out, struct SREGS *segments)
+{
+    (void)segments;
+    return int86(0x21, in, out);
+}
+
 KVN_WEAK void segread(struct SREGS *segments)
 {
     segments->es = segments->cs = segments->ss = segments->ds = 0;

@@ -90,6 +90,9 @@ int int86x(int number, union REGS *in, union REGS *out, struct SREGS *segments);
 #ifndef KVN_OWN_intdos
 int intdos(union REGS *in, union REGS *out);
 #endif
+#ifndef KVN_OWN_intdosx
+int intdosx(union REGS *in, union REGS *out, struct SREGS *segments);
+#endif
 /* The segment registers, all 0: memory has no segments here. */
 #ifndef KVN_OWN_segread
 void segread(struct SREGS *segments);
