@@ -13,30 +13,64 @@
 
 /* The attributes of a file, which findfirst() also takes to say what to
    find besides plain files: hidden files are those whose name begins with
-   a dot, read-only ones those the program may not write; every plain
+   a dot, read-only ones those nobody may write; every plain
    file has FA_ARCH, as a file written since the last backup had. */
+#ifndef FA_NORMAL
 #define FA_NORMAL 0x00
+#endif
+#ifndef FA_RDONLY
 #define FA_RDONLY 0x01
+#endif
+#ifndef FA_HIDDEN
 #define FA_HIDDEN 0x02
+#endif
+#ifndef FA_SYSTEM
 #define FA_SYSTEM 0x04
+#endif
+#ifndef FA_LABEL
 #define FA_LABEL 0x08
+#endif
+#ifndef FA_DIREC
 #define FA_DIREC 0x10
+#endif
+#ifndef FA_ARCH
 #define FA_ARCH 0x20
+#endif
 
 /* The lengths of the parts of a path, each with its terminating null;
    large enough for the names of this system. */
+#ifndef MAXPATH
 #define MAXPATH 4096
+#endif
+#ifndef MAXDRIVE
 #define MAXDRIVE 3
+#endif
+#ifndef MAXDIR
 #define MAXDIR 4096
+#endif
+#ifndef MAXFILE
 #define MAXFILE 256
+#endif
+#ifndef MAXEXT
 #define MAXEXT 256
+#endif
 
 /* What fnsplit() found in a path. */
+#ifndef WILDCARDS
 #define WILDCARDS 0x01
+#endif
+#ifndef EXTENSION
 #define EXTENSION 0x02
+#endif
+#ifndef FILENAME
 #define FILENAME 0x04
+#endif
+#ifndef DIRECTORY
 #define DIRECTORY 0x08
+#endif
+#ifndef DRIVE
 #define DRIVE 0x10
+#endif
 
 struct ffblk {
     long ff_reserved;        /* which search this is, for findnext() */

@@ -14,9 +14,15 @@
 /* How a spawn function runs the program: P_WAIT waits for it and returns
    its exit status, P_NOWAIT returns its process id at once, P_OVERLAY
    runs it in place of the caller, which does not come back. */
+#ifndef P_WAIT
 #define P_WAIT 0
+#endif
+#ifndef P_NOWAIT
 #define P_NOWAIT 1
+#endif
+#ifndef P_OVERLAY
 #define P_OVERLAY 2
+#endif
 
 #ifdef __cplusplus
 extern "C" {
@@ -51,9 +57,15 @@ int spawnve(int mode, const char *path, char *const argv[], char *const envp[]);
 #endif
 
 /* The same under the names of the Windows compilers' library. */
+#ifndef _P_WAIT
 #define _P_WAIT P_WAIT
+#endif
+#ifndef _P_NOWAIT
 #define _P_NOWAIT P_NOWAIT
+#endif
+#ifndef _P_OVERLAY
 #define _P_OVERLAY P_OVERLAY
+#endif
 #define _spawnl spawnl
 #define _spawnlp spawnlp
 #define _spawnle spawnle
