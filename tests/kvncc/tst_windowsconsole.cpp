@@ -40,6 +40,7 @@ class TestWindowsConsole : public QObject
 
     QTemporaryDir m_dir;
     QHash<QString, QString> m_built;
+    int m_builds = 0;
 
     // The fixture built with the given switches (once per test run); an
     // empty path and kvncc's output in failure.
@@ -48,7 +49,7 @@ class TestWindowsConsole : public QObject
         const QString key = fixture + u'|' + switches.join(u' ');
         if (m_built.contains(key))
             return m_built.value(key);
-        const QString folder = m_dir.path() + u'/' + QString::number(m_built.size());
+        const QString folder = m_dir.path() + u'/' + QString::number(m_builds++);
         QDir().mkpath(folder);
         if (!QFile::copy(fixtures + u'/' + fixture, folder + u'/' + fixture)) {
             failure = "cannot copy " + fixture.toUtf8();
