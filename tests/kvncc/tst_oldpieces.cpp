@@ -74,8 +74,9 @@ private slots:
             << QByteArray() << QByteArray("1.5 1\n2.0\n") << QByteArrayList();
         QTest::newRow("CLK_TCK in C++") << "piece_clk_tck.c" << QStringList{"-P"} << QStringList()
                                         << QByteArray() << QByteArray("1.5 1\n2.0\n") << QByteArrayList();
-        QTest::newRow("a program's own CLK_TCK") << "piece_clk_own.c" << QStringList{"-w!"} << QStringList()
-                                                 << QByteArray() << QByteArray("18.2\n") << QByteArrayList();
+        QTest::newRow("a program's own CLK_TCK and MAXPATH")
+            << "piece_clk_own.c" << QStringList{"-w!"} << QStringList() << QByteArray() << QByteArray("18.2 100\n")
+            << QByteArrayList();
         QTest::newRow("spawn functions")
             << "piece_spawn.c" << QStringList() << QStringList() << QByteArray()
             << QByteArray("before from echo\nwaited 0\nstatus 3\nchild one\nown 7\nchild two\nown through PATH 7\n"
