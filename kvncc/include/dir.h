@@ -89,7 +89,9 @@ extern "C" {
    the wildcards * and ?: 0 and the file in *found, or -1 and errno ENOENT
    when none matches. As on DOS, "*.*" matches every name, case does not
    count, a backslash separates folders and a drive letter is ignored.
-   The names come in alphabetical order. */
+   Plain files always come; folders only with FA_DIREC ("." and ".."
+   among them, as on DOS), hidden and system files only with FA_HIDDEN and
+   FA_SYSTEM. The names come in alphabetical order. */
 #ifndef KVN_OWN_findfirst
 int findfirst(const char *pattern, struct ffblk *found, int attrib);
 #endif
