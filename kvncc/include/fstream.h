@@ -144,6 +144,25 @@ void openOld(Stream &file, const char *name, int mode, int implied)
     file.open(name, standard);
 }
 
+// A standard mode as the old streams took it: out kept the file, and made
+// it when missing, whenever in or ate came with it (the standard streams
+// refuse a missing file for in and out together, and empty the file for
+// out with ate).
+inline std::ios_base::openmode keptOpen(const char *name, std::ios_base::openmode mode,
+                                        std::ios_base::openmode implied)
+{
+    const std::ios_base::openmode all = mode | implied;
+    if ((all & std::ios_base::out) && !(all & (std::ios_base::trunc | std::ios_base::app))
+        && (all & (std::ios_base::in | std::ios_base::ate))) {
+        if (!exists(name)) {
+            if (std::FILE *made = std::fopen(name, "ab"))
+                std::fclose(made);
+        }
+        mode |= std::ios_base::in;
+    }
+    return mode;
+}
+
 } // namespace kvn_compat
 
 #ifndef KVN_OWN_filebuf
@@ -157,9 +176,9 @@ using std::filebuf;
 #endif
 
 /* The standard stream name with the old ways of opening; implied is the
-   old mode it always adds, standard the standard mode it opens with when
-   given none. */
-#define KVN_OLD_FILE_STREAM(name, implied, standard)                                                                   \
+   old mode it always adds, impliedStandard the same as a standard mode,
+   standard the standard mode it opens with when given none. */
+#define KVN_OLD_FILE_STREAM(name, implied, impliedStandard, standard)                                                  \
     class name : public std::name                                                                                      \
     {                                                                                                                  \
     public:                                                                                                            \
@@ -183,7 +202,7 @@ using std::filebuf;
         void open(const char *file, std::ios_base::openmode mode = standard)                                          \
         {                                                                                                              \
             if (kvn_compat::allowed(*this, file, mode))                                                                \
-                std::name::open(file, mode);                                                                           \
+                std::name::open(file, kvn_compat::keptOpen(file, mode, impliedStandard));                            \
         }                                                                                                              \
         KVN_OLD_OPEN_MODE void open(const char *file, int mode, int protection = kvn_compat::openprot)                 \
         {                                                                                                              \
@@ -198,17 +217,17 @@ using std::filebuf;
     }
 
 #ifndef KVN_OWN_fstream
-KVN_OLD_FILE_STREAM(fstream, 0, std::ios_base::in | std::ios_base::out);
+KVN_OLD_FILE_STREAM(fstream, 0, std::ios_base::openmode(), std::ios_base::in | std::ios_base::out);
 #else
 using std::fstream;
 #endif
 #ifndef KVN_OWN_ifstream
-KVN_OLD_FILE_STREAM(ifstream, kvn_compat::oldIn, std::ios_base::in);
+KVN_OLD_FILE_STREAM(ifstream, kvn_compat::oldIn, std::ios_base::in, std::ios_base::in);
 #else
 using std::ifstream;
 #endif
 #ifndef KVN_OWN_ofstream
-KVN_OLD_FILE_STREAM(ofstream, kvn_compat::oldOut, std::ios_base::out);
+KVN_OLD_FILE_STREAM(ofstream, kvn_compat::oldOut, std::ios_base::out, std::ios_base::out);
 #else
 using std::ofstream;
 #endif

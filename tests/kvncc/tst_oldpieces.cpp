@@ -114,11 +114,9 @@ private slots:
             << QByteArray("ab") << registers
                                       << QByteArrayList();
         QTest::newRow("file streams with int modes")
-            << "piece_fstream.cpp" << QStringList() << QStringList()
-
-            << QByteArray()
+            << "piece_fstream.cpp" << QStringList() << QStringList() << QByteArray()
             << QByteArray("joined first\nappended first+more\nnocreate 1\nnoreplace 1\nin and out made\nkept 1\n"
-                          "only existing 1\nstill first+more\nnew fresh\nstandard plain\n")
+                          "only existing 1\nstill first+more\nnew fresh\nstandard plain\nrecords rec+two\n")
             << QByteArrayList{"piece_fstream.cpp:9:55: warning: \xe2\x80\x98" "fstream::fstream(const char*, int, int)"
                               "\xe2\x80\x99 " + oldModeWarning,
                               "piece_fstream.cpp:13:13: warning: \xe2\x80\x98void ofstream::open(const char*, int, int)"
