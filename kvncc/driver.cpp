@@ -182,9 +182,10 @@ SourceTraits examineFile(const std::string &source, bool cpp)
 
 // One compile. When it fails on a rule the old compilers did not have (a
 // for loop's variable used after it, a jump past an initialisation, an
-// empty character constant), the source is mended from the compiler's own
-// messages and compiled again; a mend that does not make it build leaves
-// the first messages standing.
+// empty character constant, exit() without a status, a label right before
+// a '}'), the source is mended from the compiler's own messages and
+// compiled again; a mend that does not make it build leaves the first
+// messages standing.
 class Compile
 {
 public:
@@ -213,7 +214,7 @@ public:
     {
         const ProcessResult result = compileAndMend(output, problem);
         if (m_step.traits.voidMain && m_cpp)
-            output = withUsersMainName(output);
+            output = withUsersMainName(output, m_step.traits.mainType);
         const std::string &renamed = m_step.traits.stdRenamed;
         if (!renamed.empty() && m_cpp) {
             output = withUsersStdName(output, renamed);
@@ -254,8 +255,10 @@ private:
             }
             for (const OldRuleMend &mend : found) {
                 // In C a for loop's variable never outlived the loop, and a
-                // jump may pass an initialisation: of the mends only '' is C's.
-                if (!m_cpp && mend.kind != OldRuleMend::Kind::EmptyCharacter)
+                // jump may pass an initialisation.
+                if (!m_cpp
+                    && (mend.kind == OldRuleMend::Kind::ForScope
+                        || mend.kind == OldRuleMend::Kind::JumpPastInitialisation))
                     continue;
                 if (std::find(mends.begin(), mends.end(), mend) == mends.end())
                     mends.push_back(mend);

@@ -389,6 +389,111 @@ bool caseBlock(const std::string &code, std::size_t nameAt, const std::string &n
     return true;
 }
 
+// The compiler's line and column (from 1) of the position pos in text.
+std::pair<int, int> lineAndColumn(const std::string &text, const std::vector<std::size_t> &starts, std::size_t pos,
+                                  bool clang)
+{
+    const auto after = std::upper_bound(starts.begin(), starts.end(), pos);
+    int column = 1;
+    for (std::size_t i = *(after - 1); i < pos; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (clang || (c & 0xC0) != 0x80)
+            column = (!clang && c == '\t') ? ((column - 1) / 8 + 1) * 8 + 1 : column + 1;
+    }
+    return {int(after - starts.begin()), column};
+}
+
+// The call "exit ( )" or "_exit ( )" on the line of pos whose name,
+// parentheses or blanks between hold pos: the position of its name and of
+// its ')'. A member's exit (after '.' or "->") is the class's.
+bool exitCallAround(const std::string &code, std::size_t pos, std::size_t &name, std::size_t &close)
+{
+    const std::size_t lineStart = pos == 0 ? 0 : code.rfind('\n', pos - 1) + 1; // npos + 1 is 0
+    const std::size_t lineEnd = std::min(code.find('\n', pos), code.size());
+    for (std::size_t at = lineStart; at < lineEnd;) {
+        if (!isWordChar(code[at])) {
+            ++at;
+            continue;
+        }
+        std::size_t end = at;
+        while (end < lineEnd && isWordChar(code[end]))
+            ++end;
+        const std::string_view word = std::string_view(code).substr(at, end - at);
+        std::size_t before = at;
+        while (before > lineStart && isBlank(code[before - 1]))
+            --before;
+        const bool member = before > lineStart
+                            && (code[before - 1] == '.' || (before > lineStart + 1 && code.compare(before - 2, 2, "->") == 0));
+        const std::size_t open = skipBlanks(code, end, lineEnd);
+        if ((word == "exit" || word == "_exit") && !member && open < lineEnd && code[open] == '(') {
+            const std::size_t shut = skipBlanks(code, open + 1, lineEnd);
+            if (shut < lineEnd && code[shut] == ')' && at <= pos && pos <= shut) {
+                name = at;
+                close = shut;
+                return true;
+            }
+        }
+        at = end;
+    }
+    return false;
+}
+
+// The first character of code from pos on that is not blank, the lines of
+// the preprocessor's passed over; code.size() when none.
+std::size_t nextCode(const std::string &code, std::size_t pos)
+{
+    for (;;) {
+        pos = skipBlanks(code, pos, code.size());
+        if (pos >= code.size() || !onDirectiveLine(code, pos))
+            return pos;
+        pos = code.find('\n', pos);
+        if (pos == std::string::npos)
+            return code.size();
+    }
+}
+
+// A label right before a '}' ("End: }", "default: }", "case 3: }") at or
+// just after pos, where the compiler missed a statement: the position of
+// the label's ':' and of its first word. A ':' of "?:" or of "::" is no
+// label's.
+bool labelBeforeBrace(const std::string &code, std::size_t pos, std::size_t &colon, std::size_t &label)
+{
+    const std::size_t brace = nextCode(code, pos);
+    if (brace >= code.size() || code[brace] != '}')
+        return false;
+    std::size_t at = brace;
+    for (;;) {
+        while (at > 0 && isBlank(code[at - 1]))
+            --at;
+        if (at == 0 || !onDirectiveLine(code, at - 1))
+            break;
+        at = code.rfind('\n', at - 1);
+        if (at == std::string::npos)
+            return false;
+    }
+    if (at == 0 || code[at - 1] != ':' || (at > 1 && code[at - 2] == ':'))
+        return false;
+    colon = at - 1;
+    std::size_t end = colon;
+    while (end > 0 && isBlank(code[end - 1]))
+        --end;
+    std::size_t start = end;
+    while (start > 0 && isWordChar(code[start - 1]))
+        --start;
+    static const std::set<std::string_view> notLabels = {"public", "private", "protected", "case"};
+    if (start < end && !std::isdigit(static_cast<unsigned char>(code[start]))
+        && !notLabels.contains(std::string_view(code).substr(start, end - start)) && beginsStatement(code, start)) {
+        label = start;
+        return true;
+    }
+    const std::size_t first = skipBlanks(code, statementStart(code, colon), colon);
+    if (wordAt(code, first, "case")) {
+        label = first;
+        return true;
+    }
+    return false;
+}
+
 // Reads a compiler's message line from its start, part by part; a part
 // that is not there leaves the position where it was.
 class MessageReader
@@ -488,9 +593,31 @@ std::vector<OldRuleMend> oldRuleMends(const std::string &compilerOutput, const s
         // a '' stands there is for the mend to see.
         const bool empty = reader.take(clang ? "warning: empty character constant" : "error: empty character constant")
                            || (clang && reader.take("error: expected expression"));
-        if (jumped || empty) {
-            const OldRuleMend mend{jumped ? OldRuleMend::Kind::JumpPastInitialisation : OldRuleMend::Kind::EmptyCharacter,
-                                   std::stoi(lineNumber), std::stoi(column), {}};
+        // exit() without its status: GCC names the function, Clang says
+        // "function call" (C) or finds no exit to call (C++). Whether an
+        // exit() stands at the place is for the mend to see.
+        reader = afterLocation;
+        std::string called;
+        bool exitCall = reader.take("error: too few arguments to function");
+        reader = afterLocation;
+        exitCall = exitCall
+                   || (reader.take("error: no matching function for call to ") && reader.takeQuotedName(called)
+                       && (called == "exit" || called == "_exit"));
+        // A label with no statement after it: GCC's C++ finds no
+        // expression before the '}', Clang no statement; whether a label
+        // stands before the '}' is for the mend to see.
+        reader = afterLocation;
+        bool label = reader.take("error: expected primary-expression before ") && reader.takeOpeningQuote()
+                     && reader.take("}");
+        reader = afterLocation;
+        label = label || reader.take("error: expected statement")
+                || reader.take("error: label at end of compound statement");
+        if (jumped || empty || exitCall || label) {
+            const OldRuleMend::Kind kind = jumped      ? OldRuleMend::Kind::JumpPastInitialisation
+                                           : empty    ? OldRuleMend::Kind::EmptyCharacter
+                                           : exitCall ? OldRuleMend::Kind::ExitWithoutStatus
+                                                      : OldRuleMend::Kind::LabelAtBlockEnd;
+            const OldRuleMend mend{kind, std::stoi(lineNumber), std::stoi(column), {}};
             if (std::find(mends.begin(), mends.end(), mend) == mends.end())
                 mends.push_back(mend);
         }
@@ -518,9 +645,14 @@ std::string withOldRules(const std::string &text, const std::vector<OldRuleMend>
     const auto warn = [&said, &file](const OldRuleMend &mend, const std::string &text) {
         said.push_back({mend.line, mend.column, warningLine(file, mend.line, mend.column, text)});
     };
+    const auto warnAt = [&said, &file](std::pair<int, int> place, const std::string &text) {
+        said.push_back({place.first, place.second, warningLine(file, place.first, place.second, text)});
+    };
     std::set<std::size_t> hoisted;
     std::set<std::size_t> jumpedOver;
     std::set<std::size_t> empties;
+    std::set<std::size_t> exits;
+    std::set<std::size_t> labels;
     const std::string code = codeOnly(text);
     const std::vector<std::size_t> starts = lineStarts(text);
     for (const OldRuleMend &mend : mends) {
@@ -554,6 +686,31 @@ std::string withOldRules(const std::string &text, const std::vector<OldRuleMend>
                 continue;
             edits.push_back({at, 2, "'\\0'"});
             warn(mend, "empty character constant taken as '\\0', as the old compilers did");
+            continue;
+        }
+        if (mend.kind == OldRuleMend::Kind::ExitWithoutStatus) {
+            std::size_t name = 0;
+            std::size_t close = 0;
+            if (!exitCallAround(code, at, name, close) || !exits.insert(close).second)
+                continue;
+            edits.push_back({close, 0, "0"});
+            const std::string called = text.substr(name, code.find('(', name) - name);
+            const std::string function = called.substr(0, called.find_first_of(" \t"));
+            warnAt(lineAndColumn(text, starts, name, clang),
+                   function + "() without a status taken as " + function + "(0)");
+            continue;
+        }
+        if (mend.kind == OldRuleMend::Kind::LabelAtBlockEnd) {
+            std::size_t colon = 0;
+            std::size_t label = 0;
+            if (!labelBeforeBrace(code, at, colon, label) || !labels.insert(colon).second)
+                continue;
+            edits.push_back({colon + 1, 0, ";"});
+            std::string shown = text.substr(label, colon - label);
+            while (!shown.empty() && isBlank(shown.back()))
+                shown.pop_back();
+            warnAt(lineAndColumn(text, starts, label, clang),
+                   "label '" + shown + "' at the end of a block taken as the label of an empty statement");
             continue;
         }
         // The variable jumped over: its name at the message's place.

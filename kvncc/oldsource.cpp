@@ -82,23 +82,50 @@ std::size_t mainOpenAt(const std::string &code, std::size_t pos)
     return open < code.size() && code[open] == '(' ? open : std::string::npos;
 }
 
-// The opening parentheses of the user's main: with voidMain, every
-// "void main(" (declarations too, so that all of them are renamed),
-// otherwise each definition "main(...) {" with no type before it at the
-// start of a line. Scanned by hand: a pattern matcher that recurses once
-// a character runs out of stack on a line of a few kilobytes.
-std::vector<std::size_t> mainsIn(const std::string &code, bool voidMain)
+// The return type written before the "main" at pos when it is not int:
+// the words of a built-in type right before it ("void", "float",
+// "unsigned char"); empty for int, for no type and for anything else.
+std::string otherMainType(const std::string &code, std::size_t pos)
+{
+    static const std::set<std::string_view> typeWords = {"void",  "char",  "short",  "int",     "long",
+                                                         "float", "double", "signed", "unsigned"};
+    std::vector<std::string> words;
+    for (std::size_t end = pos;;) {
+        std::size_t last = end;
+        while (last > 0 && isBlank(code[last - 1]))
+            --last;
+        std::size_t first = last;
+        while (first > 0 && isWordChar(code[first - 1]))
+            --first;
+        if (first == last || last == end || !typeWords.contains(std::string_view(code).substr(first, last - first)))
+            break;
+        words.insert(words.begin(), code.substr(first, last - first));
+        end = first;
+    }
+    std::string type;
+    bool plainInt = true;
+    for (const std::string &word : words) {
+        type += (type.empty() ? "" : " ") + word;
+        plainInt = plainInt && (word == "int" || word == "signed");
+    }
+    return plainInt ? std::string() : type;
+}
+
+// The opening parentheses of the user's main: with otherType, every main
+// of another type than int, "void main(" most often (declarations too, so
+// that all of them are renamed), otherwise each definition "main(...) {"
+// with no type before it at the start of a line. Scanned by hand: a
+// pattern matcher that recurses once a character runs out of stack on a
+// line of a few kilobytes.
+std::vector<std::size_t> mainsIn(const std::string &code, bool otherType)
 {
     std::vector<std::size_t> candidates;
-    if (voidMain) {
-        for (std::size_t at = code.find("void"); at != std::string::npos; at = code.find("void", at + 1)) {
+    if (otherType) {
+        for (std::size_t at = code.find("main"); at != std::string::npos; at = code.find("main", at + 1)) {
             if (at > 0 && isWordChar(code[at - 1]))
                 continue;
-            const std::size_t name = skipBlanks(code, at + 4);
-            if (name == at + 4)
-                continue; // "voidmain" or "void(": no blank between
-            const std::size_t open = mainOpenAt(code, name);
-            if (open != std::string::npos) {
+            const std::size_t open = mainOpenAt(code, at);
+            if (open != std::string::npos && !otherMainType(code, at).empty()) {
                 candidates.push_back(open);
                 at = open;
             }
@@ -120,7 +147,7 @@ std::vector<std::size_t> mainsIn(const std::string &code, bool voidMain)
         if (close == std::string::npos)
             continue;
         const std::size_t next = skipBlanks(code, close + 1);
-        if (voidMain || (next < code.size() && code[next] == '{'))
+        if (otherType || (next < code.size() && code[next] == '{'))
             found.push_back(open);
     }
     return found;
@@ -667,6 +694,8 @@ SourceTraits examineSource(const std::string &text, bool cpp)
         const std::size_t close = closingParen(code, open);
         if (close == std::string::npos)
             continue;
+        if (!traits.voidMain)
+            traits.mainType = otherMainType(code, nameBefore(code, open));
         traits.voidMain = true;
         traits.mainParameters = std::max(traits.mainParameters, parameterCount(code.substr(open + 1, close - open - 1)));
     }
@@ -733,7 +762,7 @@ std::string rewrittenSource(const std::string &text, const SourceTraits &traits,
     if (traits.voidMain && !cpp)
         result += "#ifdef __clang__\n#pragma clang diagnostic push\n"
                   "#pragma clang diagnostic ignored \"-Wmain-return-type\"\n#endif\n"
-                  "void main() __asm__(\"kvn_void_main\");\n"
+                  + traits.mainType + " main() __asm__(\"kvn_void_main\");\n"
                   "#ifdef __clang__\n#pragma clang diagnostic pop\n#endif\n";
     result += "#line 1 \"" + quoted + "\"\n" + body;
     if (traits.voidMain) {
@@ -750,13 +779,13 @@ std::string rewrittenSource(const std::string &text, const SourceTraits &traits,
     return result;
 }
 
-std::string withUsersMainName(const std::string &output)
+std::string withUsersMainName(const std::string &output, const std::string &type)
 {
     // GCC quotes with ' or, in a UTF-8 locale, with U+2018.
     std::string result = output;
     for (const std::string quote : {"'", "\xe2\x80\x98"}) {
-        const std::string renamed = quote + "void " + renamedMain + "(";
-        const std::string written = quote + "void main(";
+        const std::string renamed = quote + type + " " + renamedMain + "(";
+        const std::string written = quote + type + " main(";
         for (std::size_t at = result.find(renamed); at != std::string::npos; at = result.find(renamed, at + written.size()))
             result.replace(at, renamed.size(), written);
     }

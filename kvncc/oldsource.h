@@ -8,10 +8,12 @@ namespace kvncc {
 // What kvncc needs to know of a source written for the old compilers.
 struct SourceTraits
 {
-    // It defines "void main(...)", which C++ refuses and which in C leaves
-    // the exit status to chance: the source is compiled from a copy whose
-    // main of kvncc's calls it and returns 0.
+    // It defines "void main(...)", or a main of another type than int
+    // ("float main(void)"), which C++ refuses and which in C leaves the exit
+    // status to chance: the source is compiled from a copy whose main of
+    // kvncc's calls it and returns 0.
     bool voidMain = false;
+    std::string mainType; // that main's type as written: "void", "float", "unsigned char"
     int mainParameters = 0; // of the user's main: 0, 2 (argc, argv) or 3 (with envp)
     // C++ only: a main without a return type, implicit int in the old days.
     bool untypedMain = false;
@@ -45,8 +47,9 @@ SourceTraits examineSource(const std::string &text, bool cpp);
 
 // The copy kvncc compiles in place of a source with traits.needsCopy(),
 // every line where it was, followed by kvncc's main. In C the user's void
-// main keeps its name and only its symbol changes; C++ insists that main
-// returns int, so there it is renamed void_main. A C++ main without a type
+// main (or main of another type) keeps its name and only its symbol
+// changes; C++ insists that main returns int, so there it is renamed
+// void_main. A C++ main without a type
 // gets its int, and the program's own std is called traits.stdRenamed. A
 // #line names the user's file, so every message names it and its own line
 // numbers.
@@ -57,9 +60,9 @@ std::string rewrittenSource(const std::string &text, const SourceTraits &traits,
 // renamed: where it quotes a name, it names it std, as the user wrote it.
 std::string withUsersStdName(const std::string &output, const std::string &renamed);
 
-// The compiler's output on a C++ copy with the user's void main renamed:
-// where it quotes that function ("In function 'void void_main()'"), it
-// names it main, as the user wrote it.
-std::string withUsersMainName(const std::string &output);
+// The compiler's output on a C++ copy with the user's main of type type
+// renamed: where it quotes that function ("In function 'void
+// void_main()'"), it names it main, as the user wrote it.
+std::string withUsersMainName(const std::string &output, const std::string &type = "void");
 
 } // namespace kvncc
