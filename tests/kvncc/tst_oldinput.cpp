@@ -293,8 +293,8 @@ private slots:
         QCOMPARE(WEXITSTATUS(status), 0);
     }
 
-    // Through the header cache, whose precompiled <iostream.h> carries the
-    // wrapper of <iostream>, cin is the old one all the same.
+    // Built through the header cache, with <iostream.h> precompiled, the
+    // program reads as with the old library all the same.
     void cachedHeadersKeepTheOldCin()
     {
         const QString folder = m_folder.path() + QStringLiteral("/cached");
