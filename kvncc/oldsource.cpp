@@ -29,6 +29,19 @@ std::size_t closingParen(const std::string &code, std::size_t open)
     return std::string::npos;
 }
 
+// Where the brace that closes the one at open is; npos when none.
+std::size_t closingBraceOf(const std::string &code, std::size_t open)
+{
+    int depth = 0;
+    for (std::size_t i = open; i < code.size(); ++i) {
+        if (code[i] == '{')
+            ++depth;
+        else if (code[i] == '}' && --depth == 0)
+            return i;
+    }
+    return std::string::npos;
+}
+
 int parameterCount(const std::string &list)
 {
     std::string trimmed;
@@ -627,6 +640,7 @@ const std::vector<std::string> &oldLibraryNames()
         "GetCurrentConsoleFontEx", "GetAsyncKeyState", "GetKeyState",
         "CLK_TCK", "spawnl", "spawnlp", "spawnle", "spawnv", "spawnvp", "spawnve", "findfirst", "findnext",
         "fnsplit", "fnmerge", "getdisk", "setdisk", "mkdir", "int86", "int86x", "intdos", "intdosx", "segread",
+        "bioskey", "_bios_keybrd",
     };
     return names;
 }
@@ -743,8 +757,20 @@ std::string rewrittenSource(const std::string &text, const SourceTraits &traits,
             std::string name;
         };
         std::vector<Rename> renames;
-        for (const std::size_t open : mainsIn(code, traits.voidMain))
+        for (const std::size_t open : mainsIn(code, traits.voidMain)) {
             renames.push_back({nameBefore(code, open), 4, traits.voidMain ? renamedMain : "int main"});
+            // A main of a type with a value ("float main") that ends
+            // without a return would leave C++ to do anything there: the
+            // old compilers returned what the register held, unused.
+            if (traits.voidMain && traits.mainType != "void") {
+                const std::size_t close = closingParen(code, open);
+                const std::size_t body = close == std::string::npos ? close : skipBlanks(code, close + 1);
+                if (body < code.size() && code[body] == '{') {
+                    if (const std::size_t end = closingBraceOf(code, body); end != std::string::npos)
+                        renames.push_back({end, 0, "return 0;"});
+                }
+            }
+        }
         if (!traits.stdRenamed.empty()) {
             for (const std::size_t at : ownStdWords(code))
                 renames.push_back({at, 3, traits.stdRenamed});

@@ -252,6 +252,17 @@ static void keyboard_call(union REGS *out)
     }
 }
 
+/* The next key as the keyboard interrupt gives it, for <bios.h>'s bioskey()
+   and _bios_keybrd(): the scan code in the high byte, the character in the
+   low one (0 for the keys without one). */
+int kvn_bios_key(void)
+{
+    union REGS regs;
+    memset(&regs, 0, sizeof regs);
+    keyboard_call(&regs);
+    return regs.x.ax;
+}
+
 /* Interrupt 0x21, the DOS functions a console program calls. */
 static void dos_call(union REGS *out)
 {
