@@ -1,7 +1,8 @@
 // Programs that break rules the old compilers did not have (an object's
 // initialisation passed by a jump to a case label, an empty character
-// constant, a type of the program's own named std), built by the real
-// kvncc with GCC and with Clang, and run.
+// constant, a type of the program's own named std, exit() without a
+// status, a label right before a '}', a main of another type than int),
+// built by the real kvncc with GCC and with Clang, and run.
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -104,8 +105,36 @@ private slots:
                                                                   "has no member named \xe2\x80\x98nme\xe2\x80\x99")
                                                      : QByteArray("std_mistake.cpp:12:15: error: no member named 'nme' in 'std'")}
                 << QByteArrayList{"std_'", "std_\xe2\x80\x99"} << QByteArray() << false;
+            const QByteArray exitTaken = ": warning: exit() without a status taken as exit(0)\n";
+            row("exit() without a status in C") << "exit_status.c" << QStringList{} << true
+                                                << QByteArrayList{"exit_status.c:9:9" + exitTaken}
+                                                << QByteArrayList{"error"}
+                                                << QByteArray("count 1\ncount 2\ntoo many: 3\n") << false;
+            row("exit() without a status in C++") << "exit_status.cpp" << QStringList{} << true
+                                                  << QByteArrayList{"exit_status.cpp:15:42" + exitTaken}
+                                                  << QByteArrayList{"error"} << QByteArray("member exit 3\nleaving\n")
+                                                  << false;
+            const QByteArray labelTaken = "' at the end of a block taken as the label of an empty statement\n";
+            row("labels right before the end of a block") << "label_end.cpp" << QStringList{} << true
+                << QByteArrayList{"label_end.cpp:15:5: warning: label 'default" + labelTaken,
+                                  "label_end.cpp:28:1: warning: label 'End" + labelTaken}
+                << QByteArrayList{"error"} << QByteArray("1 2 0 ") << false;
+            // GCC takes it in C as it is.
+            row("a label right before the end of a block in C") << "label_end.c" << QStringList{} << true
+                << (compiler == u"gcc" ? QByteArrayList{} : QByteArrayList{"label_end.c:16:1: warning: label 'done" + labelTaken})
+                << QByteArrayList{"error"} << QByteArray("sum 6\n") << false;
+            row("float main") << "other_main.cpp" << QStringList{} << true << QByteArrayList{}
+                              << QByteArrayList{"error", "must return"} << QByteArray("tone 880.0\n") << false;
+            row("float main, optimised") << "other_main.cpp" << QStringList{"-O2"} << true << QByteArrayList{}
+                                         << QByteArrayList{"error"} << QByteArray("tone 880.0\n") << false;
+            row("char main in C ends with the status 0") << "other_main.c" << QStringList{} << true
+                                                         << QByteArrayList{} << QByteArrayList{"error"}
+                                                         << QByteArray("chars\n") << false;
             // The same shapes written the modern way build as they did, with
             // every warning on and failing the build.
+            row("a modern program's exit and labels") << "modern_exit.c" << QStringList{"-w", "-w!", "-std=c11"} << true
+                                                      << QByteArrayList{} << QByteArrayList{"warning", "error"}
+                                                      << QByteArray("3\n") << false;
             row("a modern program") << "modern.cpp" << QStringList{"-w", "-w!", "-std=c++17"} << true
                                     << QByteArrayList{} << QByteArrayList{"warning", "error"}
                                     << QByteArray("braced 2 3 3 0 ''\n") << false;

@@ -339,6 +339,43 @@ private slots:
         QTest::newRow("'' inside a string is no constant") << "f(\"''\");" << empty << 1 << 4 << "" << "f(\"''\");";
         QTest::newRow("'' inside a comment") << "x; // ''" << empty << 1 << 7 << "" << "x; // ''";
         QTest::newRow("a failure elsewhere at the place") << "x = ;" << empty << 1 << 5 << "" << "x = ;";
+        // exit() without a status gets 0, wherever on the call the
+        // compiler put its message: GCC's C at the name, its C++ at the
+        // '(', Clang's C at the ')'.
+        const int exitCall = int(OldRuleMend::Kind::ExitWithoutStatus);
+        QTest::newRow("exit() at its name") << "  if (n)\n    exit();\n" << exitCall << 2 << 5 << ""
+                                            << "  if (n)\n    exit(0);\n";
+        QTest::newRow("exit() at its parenthesis") << "  if (n)\n    exit();\n" << exitCall << 2 << 9 << ""
+                                                   << "  if (n)\n    exit(0);\n";
+        QTest::newRow("exit() at its ')'") << "  if (n)\n    exit();\n" << exitCall << 2 << 10 << ""
+                                           << "  if (n)\n    exit(0);\n";
+        QTest::newRow("_exit with blanks, after another call") << "f(); _exit ( );" << exitCall << 1 << 6 << ""
+                                                               << "f(); _exit ( 0);";
+        QTest::newRow("another call at the place") << "f(); exit();" << exitCall << 1 << 2 << "" << "f(); exit();";
+        QTest::newRow("a member's exit is the class's") << "a.exit(); p->exit();" << exitCall << 1 << 3 << ""
+                                                        << "a.exit(); p->exit();";
+        QTest::newRow("exit with an argument") << "exit(x);" << exitCall << 1 << 1 << "" << "exit(x);";
+        QTest::newRow("exit() in a string") << "puts(\"exit()\");" << exitCall << 1 << 7 << ""
+                                            << "puts(\"exit()\");";
+        QTest::newRow("a longer name") << "myexit();" << exitCall << 1 << 1 << "" << "myexit();";
+        // A label right before a '}' labels an empty statement.
+        const int label = int(OldRuleMend::Kind::LabelAtBlockEnd);
+        QTest::newRow("a goto's label before the block's end") << "    goto End;\nEnd:\n}" << label << 3 << 1 << ""
+                                                                << "    goto End;\nEnd:;\n}";
+        QTest::newRow("default, at Clang's place after the ':'") << "  default:\n  }" << label << 1 << 11 << ""
+                                                                 << "  default:;\n  }";
+        QTest::newRow("a case label of a character") << "  case 'x' :\n  }" << label << 2 << 3 << ""
+                                                     << "  case 'x' :;\n  }";
+        QTest::newRow("a case label of a scoped constant") << "  case Colour::Red: }" << label << 1 << 21 << ""
+                                                           << "  case Colour::Red:; }";
+        QTest::newRow("a line of the preprocessor's between") << "End:\n#endif\n}" << label << 3 << 1 << ""
+                                                              << "End:;\n#endif\n}";
+        QTest::newRow("the ':' of ?: is no label's") << "  x = a ? b :\n}" << label << 2 << 1 << ""
+                                                    << "  x = a ? b :\n}";
+        QTest::newRow("an access specifier is no label") << "class A { public: }" << label << 1 << 19 << ""
+                                                         << "class A { public: }";
+        QTest::newRow("a statement before the '}'") << "  x = 1;\n}" << label << 2 << 1 << "" << "  x = 1;\n}";
+        QTest::newRow("no '}' at the place") << "End:\n  x = ;" << label << 2 << 7 << "" << "End:\n  x = ;";
     }
 
     void mendsKeepEveryLine()
@@ -409,6 +446,27 @@ private slots:
             << "/p/a.cpp:6:13: note:   enters scope of 'Foo f', which has non-trivial destructor" << false << -1;
         QTest::newRow("GCC: an object's initialisation crossed")
             << "/p/a.cpp:6:13: note:   crosses initialization of \xe2\x80\x98std::string s\xe2\x80\x99" << false << jump;
+        const int exitCall = int(OldRuleMend::Kind::ExitWithoutStatus);
+        QTest::newRow("GCC's C: too few arguments to exit")
+            << "/p/a.cpp:4:14: error: too few arguments to function \xe2\x80\x98" "exit\xe2\x80\x99" << false
+            << exitCall;
+        QTest::newRow("GCC's C++ names exit with its type")
+            << "/p/a.cpp:4:14: error: too few arguments to function 'void exit(int)'" << false << exitCall;
+        QTest::newRow("Clang's C: too few arguments to a call")
+            << "/p/a.cpp:4:14: error: too few arguments to function call, expected 1, have 0" << true << exitCall;
+        QTest::newRow("Clang's C++ finds no exit to call")
+            << "/p/a.cpp:4:14: error: no matching function for call to '_exit'" << true << exitCall;
+        QTest::newRow("no matching function of another name")
+            << "/p/a.cpp:4:14: error: no matching function for call to 'print'" << true << -1;
+        const int label = int(OldRuleMend::Kind::LabelAtBlockEnd);
+        QTest::newRow("GCC's C++: nothing before a '}'")
+            << "/p/a.cpp:16:1: error: expected primary-expression before \xe2\x80\x98}\xe2\x80\x99 token" << false
+            << label;
+        QTest::newRow("GCC's C++: nothing before another token")
+            << "/p/a.cpp:16:1: error: expected primary-expression before ')' token" << false << -1;
+        QTest::newRow("Clang: a statement expected") << "/p/a.cpp:16:1: error: expected statement" << true << label;
+        QTest::newRow("Clang: a label at the end of a block")
+            << "/p/a.cpp:10:13: error: label at end of compound statement: expected statement" << true << label;
     }
     void readsEachMessageThatCallsForAMend()
     {
@@ -443,6 +501,111 @@ private slots:
         QVERIFY(warnings[1].starts_with("a.cpp:3:16: warning: a jump to a case label passes the initialisation of 't';"));
         QCOMPARE(warnings[2], std::string("a.cpp:4:11: warning: empty character constant taken as '\\0', as the old "
                                           "compilers did"));
+    }
+
+    // The warnings of exit() and of labels name the call and the label,
+    // in the compiler's columns (GCC's tab to the next multiple of 8).
+    void warningsNameTheCallAndTheLabel_data()
+    {
+        QTest::addColumn<bool>("clang");
+        QTest::addColumn<int>("exitColumn");
+        QTest::addColumn<int>("defaultLine");
+        QTest::addColumn<int>("defaultColumn");
+        QTest::addColumn<QString>("exitAt");
+        QTest::addColumn<QString>("defaultAt");
+        // Where each compiler puts its messages: GCC's C at exit's name and
+        // its C++ at the '}', Clang at the ')' and right after the ':'.
+        QTest::newRow("GCC") << false << 16 << 6 << 9 << "a.c:3:16:" << "a.c:5:9:";
+        QTest::newRow("Clang") << true << 14 << 5 << 10 << "a.c:3:9:" << "a.c:5:2:";
+    }
+    void warningsNameTheCallAndTheLabel()
+    {
+        QFETCH(bool, clang);
+        QFETCH(int, exitColumn);
+        QFETCH(int, defaultLine);
+        QFETCH(int, defaultColumn);
+        QFETCH(QString, exitAt);
+        QFETCH(QString, defaultAt);
+        using K = OldRuleMend::Kind;
+        const std::string text = "void f(int n)\n{\n\tif (n) exit();\n\tswitch (n) {\n\tdefault:\n\t}\nEnd:\n}";
+        std::vector<std::string> warnings;
+        const std::string mended = withOldRules(text,
+                                                {{K::LabelAtBlockEnd, 8, 1, {}},
+                                                 {K::LabelAtBlockEnd, defaultLine, defaultColumn, {}},
+                                                 {K::ExitWithoutStatus, 3, exitColumn, {}}},
+                                                "a.c", clang, warnings);
+        QCOMPARE(mended, std::string("void f(int n)\n{\n\tif (n) exit(0);\n\tswitch (n) {\n\tdefault:;\n\t}\nEnd:;\n}"));
+        QCOMPARE(warnings, (std::vector<std::string>{
+                               exitAt.toStdString() + " warning: exit() without a status taken as exit(0)",
+                               defaultAt.toStdString()
+                                   + " warning: label 'default' at the end of a block taken as the label of an empty "
+                                     "statement",
+                               "a.c:7:1: warning: label 'End' at the end of a block taken as the label of an empty "
+                               "statement"}));
+    }
+
+    // A main of another type than int, and the type written.
+    void findsAMainOfAnotherType_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("type");
+        QTest::newRow("void") << "void main() {}" << "void";
+        QTest::newRow("float") << "#include <stdio.h>\nfloat main(void)\n{\n}\n" << "float";
+        QTest::newRow("two words over two lines") << "unsigned\nchar  main ()\n{\n}\n" << "unsigned char";
+        QTest::newRow("long int") << "long int main() {}" << "long int";
+        QTest::newRow("a prototype first") << "double main(void);\ndouble main(void) { return 0; }" << "double";
+        QTest::newRow("int") << "int main() { return 0; }" << "";
+        QTest::newRow("signed int") << "signed int main() { return 0; }" << "";
+        QTest::newRow("a type of its own") << "BOOL main() { return 0; }" << "";
+        QTest::newRow("a call's cast") << "int f() { return (char) main(); }" << "";
+        QTest::newRow("a longer word before it") << "int avoid main();" << "";
+    }
+    void findsAMainOfAnotherType()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, type);
+        for (const bool cpp : {true, false}) {
+            const SourceTraits traits = examineSource(source.toStdString(), cpp);
+            QCOMPARE(traits.voidMain, !type.isEmpty());
+            QCOMPARE(QString::fromStdString(traits.mainType), type);
+        }
+    }
+
+    // The copy of a main of another type: in C++ renamed, with a return at
+    // its end when it has a value; in C its symbol moves, its type kept.
+    void theCopyOfAMainOfAnotherType_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("cpp");
+        QTest::addColumn<QString>("copy");
+        QTest::newRow("float, C++") << "float main(void)\n{\n    f();\n}\n" << true
+                                    << "#line 1 \"a\"\nfloat void_main(void)\n{\n    f();\nreturn 0;}\n";
+        QTest::newRow("a return of its own, C++") << "double main() { if (x) return 2; }" << true
+                                                  << "#line 1 \"a\"\ndouble void_main() { if (x) return 2; return 0;}";
+        QTest::newRow("a prototype gets none, C++") << "char main();\nchar main() {}" << true
+                                                    << "#line 1 \"a\"\nchar void_main();\nchar void_main() {return 0;}";
+        QTest::newRow("void gets none, C++") << "void main() { }" << true << "#line 1 \"a\"\nvoid void_main() { }";
+        QTest::newRow("char, C") << "char main(void)\n{\n}\n" << false
+                                 << "char main() __asm__(\"kvn_void_main\");\n";
+        QTest::newRow("C keeps the text") << "unsigned char main(void)\n{\n}\n" << false
+                                          << "#line 1 \"a\"\nunsigned char main(void)\n{\n}\n";
+    }
+    void theCopyOfAMainOfAnotherType()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, cpp);
+        QFETCH(QString, copy);
+        const std::string source = text.toStdString();
+        const std::string result = rewrittenSource(source, examineSource(source, cpp), "a", cpp);
+        QVERIFY2(result.find(copy.toStdString()) != std::string::npos, result.c_str());
+    }
+
+    void namesAMainOfAnotherTypeAsWritten()
+    {
+        QCOMPARE(withUsersMainName("a.cpp: In function 'float void_main()':\n'void void_main()'", "float"),
+                 std::string("a.cpp: In function 'float main()':\n'void void_main()'"));
+        QCOMPARE(withUsersMainName("In function \xe2\x80\x98unsigned char void_main()\xe2\x80\x99", "unsigned char"),
+                 std::string("In function \xe2\x80\x98unsigned char main()\xe2\x80\x99"));
     }
 
     // A program's own std (a type, variable or function of the whole
