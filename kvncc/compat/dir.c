@@ -14,6 +14,11 @@
 
 #define KVN_WEAK __attribute__((weak))
 
+/* The functions themselves, under their own names; the header's macros
+   of the same names pass the room of the caller's buffers. */
+#undef fnsplit
+#undef fnmerge
+
 /* The old interface has no call that ends a search, so a program that
    stops early never says it is done: the searches are kept in a table of
    fixed size, each found in full when it starts, and a new one takes the
@@ -221,7 +226,7 @@ KVN_WEAK int kvn_mkdir(const char *path)
 
 static void copy_part(char *to, size_t size, const char *from, size_t length)
 {
-    if (!to)
+    if (!to || size == 0)
         return;
     if (length >= size)
         length = size - 1;
@@ -229,7 +234,8 @@ static void copy_part(char *to, size_t size, const char *from, size_t length)
     to[length] = '\0';
 }
 
-KVN_WEAK int fnsplit(const char *path, char *drive, char *dir, char *name, char *ext)
+KVN_WEAK int kvn_fnsplit(const char *path, char *drive, char *dir, char *name, char *ext, size_t drive_size,
+                         size_t dir_size, size_t name_size, size_t ext_size)
 {
     const char *rest = path, *base, *dot, *p;
     int flags = 0;
@@ -239,7 +245,7 @@ KVN_WEAK int fnsplit(const char *path, char *drive, char *dir, char *name, char 
         flags |= DRIVE;
         rest = path + 2;
     }
-    copy_part(drive, MAXDRIVE, path, (size_t)(rest - path));
+    copy_part(drive, drive_size, path, (size_t)(rest - path));
     base = rest;
     for (p = rest; *p; ++p) {
         if (*p == '/' || *p == '\\')
@@ -247,7 +253,7 @@ KVN_WEAK int fnsplit(const char *path, char *drive, char *dir, char *name, char 
     }
     if (base > rest)
         flags |= DIRECTORY;
-    copy_part(dir, MAXDIR, rest, (size_t)(base - rest));
+    copy_part(dir, dir_size, rest, (size_t)(base - rest));
     dot = strrchr(base, '.');
     if (!dot || dot == base)
         dot = base + strlen(base);
@@ -255,20 +261,33 @@ KVN_WEAK int fnsplit(const char *path, char *drive, char *dir, char *name, char 
         flags |= FILENAME;
     if (*dot)
         flags |= EXTENSION;
-    copy_part(name, MAXFILE, base, (size_t)(dot - base));
-    copy_part(ext, MAXEXT, dot, strlen(dot));
+    copy_part(name, name_size, base, (size_t)(dot - base));
+    copy_part(ext, ext_size, dot, strlen(dot));
     return flags;
+}
+
+KVN_WEAK int fnsplit(const char *path, char *drive, char *dir, char *name, char *ext)
+{
+    return kvn_fnsplit(path, drive, dir, name, ext, MAXDRIVE, MAXDIR, MAXFILE, MAXEXT);
+}
+
+KVN_WEAK void kvn_fnmerge(char *path, size_t path_size, const char *drive, const char *dir, const char *name,
+                          const char *ext)
+{
+    size_t length;
+    if (!path || path_size == 0)
+        return;
+    snprintf(path, path_size, "%s%s", drive ? drive : "", dir ? dir : "");
+    length = strlen(path);
+    /* The separator the folder itself uses. */
+    if (dir && *dir && length > 0 && path[length - 1] != '/' && path[length - 1] != '\\' && length + 1 < path_size)
+        strcat(path, strchr(dir, '\\') ? "\\" : "/");
+    length = strlen(path);
+    snprintf(path + length, path_size - length, "%s%s%s", name ? name : "", ext && *ext && *ext != '.' ? "." : "",
+             ext ? ext : "");
 }
 
 KVN_WEAK void fnmerge(char *path, const char *drive, const char *dir, const char *name, const char *ext)
 {
-    size_t length;
-    snprintf(path, MAXPATH, "%s%s", drive ? drive : "", dir ? dir : "");
-    length = strlen(path);
-    /* The separator the folder itself uses. */
-    if (dir && *dir && path[length - 1] != '/' && path[length - 1] != '\\' && length + 1 < MAXPATH)
-        strcat(path, strchr(dir, '\\') ? "\\" : "/");
-    length = strlen(path);
-    snprintf(path + length, MAXPATH - length, "%s%s%s", name ? name : "", ext && *ext && *ext != '.' ? "." : "",
-             ext ? ext : "");
+    kvn_fnmerge(path, MAXPATH, drive, dir, name, ext);
 }

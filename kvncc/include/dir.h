@@ -7,9 +7,9 @@
 #ifndef KVN_COMPAT_DIR_H
 #define KVN_COMPAT_DIR_H
 
+#include <stddef.h>
 #include <sys/stat.h>
 #include <sys/types.h>
-#include <unistd.h>
 
 /* The attributes of a file, which findfirst() also takes to say what to
    find besides plain files: hidden files are those whose name begins with
@@ -111,12 +111,45 @@ int setdisk(int drive);
 #endif
 
 /* A path cut into drive ("C:"), folder (with its final separator), name
-   and extension (with its dot); any of them may be NULL. */
+   and extension (with its dot); any of them may be NULL. Each part is cut
+   to fit its buffer: old programs gave buffers of the old fixed sizes,
+   often written as numbers (char name[9]), or their own MAXFILE, while
+   the names here are longer. */
 #ifndef KVN_OWN_fnsplit
 int fnsplit(const char *path, char *drive, char *dir, char *name, char *ext);
 #endif
 #ifndef KVN_OWN_fnmerge
 void fnmerge(char *path, const char *drive, const char *dir, const char *name, const char *ext);
+#endif
+int kvn_fnsplit(const char *path, char *drive, char *dir, char *name, char *ext, size_t drive_size, size_t dir_size,
+                size_t name_size, size_t ext_size);
+void kvn_fnmerge(char *path, size_t path_size, const char *drive, const char *dir, const char *name,
+                 const char *ext);
+
+/* The room of a buffer: its size where the compiler knows it, and never
+   more than the MAX constant the program sees where it calls. */
+#define KVN_ROOM(buffer, limit)                                                                                    \
+    (__builtin_object_size(buffer, 1) < (size_t)(limit) ? __builtin_object_size(buffer, 1) : (size_t)(limit))
+#ifndef KVN_OWN_fnsplit
+#define fnsplit(path, drive, dir, name, ext)                                                                       \
+    kvn_fnsplit(path, drive, dir, name, ext, KVN_ROOM(drive, MAXDRIVE), KVN_ROOM(dir, MAXDIR),                     \
+                KVN_ROOM(name, MAXFILE), KVN_ROOM(ext, MAXEXT))
+#endif
+#ifndef KVN_OWN_fnmerge
+#define fnmerge(path, drive, dir, name, ext) kvn_fnmerge(path, KVN_ROOM(path, MAXPATH), drive, dir, name, ext)
+#endif
+
+/* The folder functions the old header declared, as <unistd.h> declares
+   them (__THROW is its exception specification in C++): the whole of that header would take names such as read() and
+   write() that old programs gave functions of their own. */
+#ifndef KVN_OWN_chdir
+int chdir(const char *path) __THROW;
+#endif
+#ifndef KVN_OWN_getcwd
+char *getcwd(char *buffer, size_t size) __THROW;
+#endif
+#ifndef KVN_OWN_rmdir
+int rmdir(const char *path) __THROW;
 #endif
 
 /* mkdir() with the path alone, as the old one was: the folder gets the

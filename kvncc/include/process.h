@@ -9,7 +9,7 @@
 #define KVN_COMPAT_PROCESS_H
 
 #include <stdlib.h>
-#include <unistd.h>
+#include <sys/types.h>
 
 /* How a spawn function runs the program: P_WAIT waits for it and returns
    its exit status, P_NOWAIT returns its process id at once, P_OVERLAY
@@ -50,6 +50,35 @@ int spawnvp(int mode, const char *path, char *const argv[]);
 #endif
 #ifndef KVN_OWN_spawnve
 int spawnve(int mode, const char *path, char *const argv[], char *const envp[]);
+#endif
+
+/* The process functions the old header declared, as <unistd.h> declares
+   them (__THROW is its exception specification in C++): the whole of that
+   header would take names such as read() and write() that old programs
+   gave functions of their own. */
+#ifndef KVN_OWN_getpid
+pid_t getpid(void) __THROW;
+#endif
+#ifndef KVN_OWN__exit
+void _exit(int status) __attribute__((__noreturn__));
+#endif
+#ifndef KVN_OWN_execl
+int execl(const char *path, const char *arg0, ...) __THROW;
+#endif
+#ifndef KVN_OWN_execlp
+int execlp(const char *file, const char *arg0, ...) __THROW;
+#endif
+#ifndef KVN_OWN_execle
+int execle(const char *path, const char *arg0, ...) __THROW;
+#endif
+#ifndef KVN_OWN_execv
+int execv(const char *path, char *const argv[]) __THROW;
+#endif
+#ifndef KVN_OWN_execvp
+int execvp(const char *file, char *const argv[]) __THROW;
+#endif
+#ifndef KVN_OWN_execve
+int execve(const char *path, char *const argv[], char *const envp[]) __THROW;
 #endif
 
 #ifdef __cplusplus

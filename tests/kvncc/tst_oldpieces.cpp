@@ -104,6 +104,24 @@ private slots:
                                              << QByteArrayList();
         QTest::newRow("findfirst and dir.h in C++") << "piece_findfirst.c" << QStringList{"-P"} << QStringList()
                                                     << QByteArray() << listing << QByteArrayList();
+        // Parts cut to the buffers old programs gave, by the size the
+        // compiler sees or the program's own MAXFILE and MAXEXT.
+        const QByteArray parts = "[C:][\\projects\\accounts\\][customer][.rec] kept\n"
+                                 "[C:\\projects\\accounts\\cu] kept\n"
+                                 "[report_f][.tex]\n";
+        QTest::newRow("fnsplit and fnmerge within old buffers")
+            << "piece_fnsplit_room.c" << QStringList() << QStringList() << QByteArray() << parts << QByteArrayList();
+        QTest::newRow("fnsplit and fnmerge within old buffers, C++")
+            << "piece_fnsplit_room.c" << QStringList{"-P"} << QStringList() << QByteArray() << parts
+            << QByteArrayList();
+        QTest::newRow("fnsplit and fnmerge within old buffers, Clang")
+            << "piece_fnsplit_room.c" << QStringList() << clang << QByteArray() << parts << QByteArrayList();
+        // The headers declare what the old ones did, not all of <unistd.h>.
+        const QByteArray ownIo = "Asha 87\n--\n1 1\n";
+        QTest::newRow("own read(), write() and pause() beside <process.h> and <dir.h>")
+            << "piece_own_io.c" << QStringList() << QStringList() << QByteArray() << ownIo << QByteArrayList();
+        QTest::newRow("own read(), write() and pause(), Clang")
+            << "piece_own_io.c" << QStringList() << clang << QByteArray() << ownIo << QByteArrayList();
         // At a pipe the cursor call writes nothing.
         const QByteArray registers = "mouse 0 0 0 0\nbytes 34 12\n|cursor 0\nTD mode 3 80\nunknown 1 1 1 99\n"
                                      "time 1 0\nother 1234 1\nsegments 0\nkey 1e 61 30 62\nnone waiting 1\n";
