@@ -23,6 +23,7 @@
 #include <string.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 
 #define KVN_WEAK __attribute__((weak))
@@ -428,14 +429,18 @@ static int input_has_ended;
    up), the program ends with a word why, instead of taking -1 for a key
    and asking again for ever. Its status is 0: most such calls are the
    "press any key" at the end of a program that has done its work. */
-static void input_ended(int echo)
+static void end_for_want_of_input(const char *function, const char *why)
 {
     input_has_ended = 1;
     fflush(stdout);
     /* On a screen it follows the program's unfinished "Press a key" line. */
-    fprintf(stderr, "%s%s(): the input has ended, so the program ends here.\n", isatty(STDERR_FILENO) ? "\n" : "",
-            echo ? "getche" : "getch");
+    fprintf(stderr, "%s%s(): %s, so the program ends here.\n", isatty(STDERR_FILENO) ? "\n" : "", function, why);
     exit(0);
+}
+
+static void input_ended(int echo)
+{
+    end_for_want_of_input(echo ? "getche" : "getch", "the input has ended");
 }
 
 int kvn_read_key(int echo)
@@ -498,6 +503,25 @@ static int input_buffered(void)
 #endif
 }
 
+/* Once the input has ended no key can come, so a loop that asks kbhit()
+   over and over waits for nothing: each answer takes a moment, so that it
+   waits rather than spinning (and filling a file with what it prints each
+   round), and after some two seconds of asking the program ends with a word
+   why, as getch() does. A program that asks now and then, between its own
+   work, is not held up for long. */
+enum { POLL_AFTER_END_MS = 10, POLLS_AFTER_END = 200 };
+
+static void polled_after_end(void)
+{
+    static int polls;
+    const struct timespec moment = {0, POLL_AFTER_END_MS * 1000000L};
+    if (input_has_ended)
+        return;
+    if (++polls >= POLLS_AFTER_END)
+        end_for_want_of_input("kbhit", "the input has ended and no key can come");
+    nanosleep(&moment, NULL);
+}
+
 int kvn_key_waiting(void)
 {
     struct termios saved;
@@ -522,8 +546,10 @@ int kvn_key_waiting(void)
     /* Readable is also what the end of a pipe or a file reads as: no key
        comes from there. */
     c = getc(stdin);
-    if (c == EOF)
+    if (c == EOF) {
+        polled_after_end();
         return 0;
+    }
     ungetc(c, stdin);
     return 1;
 }

@@ -225,6 +225,9 @@ private slots:
             QTest::addRow("kbhit() after the last key, %s", feedName(feed))
                 << QStringLiteral("input_keys_drain.c") << feed << QByteArray("abc") << QByteArray("3 keys, then 0\n")
                 << QByteArray();
+            QTest::addRow("a loop that only polls kbhit() after its input ended, %s", feedName(feed))
+                << QStringLiteral("input_kbhit_poll.c") << feed << QByteArray("ab") << QByteArray("key a\nkey b\n")
+                << QByteArray("kbhit(): the input has ended and no key can come, so the program ends here.\n");
             QTest::addRow("kbhit() on empty input, %s", feedName(feed))
                 << QStringLiteral("input_keys_drain.c") << feed << QByteArray() << QByteArray("0 keys, then 0\n")
                 << QByteArray();
