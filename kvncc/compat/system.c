@@ -193,15 +193,28 @@ static int title(const struct command *command)
     return 0;
 }
 
+/* Whether the words hold what makes more than one command of a line, or
+   runs another: a redirection, a pipe, a chain (;, &, a line end) or a
+   command substitution. Such a line is the shell's as a whole, so that no
+   part of it is carried out here and the rest dropped. */
+static int more_than_a_command(const char *text, size_t length)
+{
+    size_t i;
+    for (i = 0; i < length; ++i) {
+        if (strchr("<>|&;`\n", text[i]) || (text[i] == '$' && i + 1 < length && text[i + 1] == '('))
+            return 1;
+    }
+    return 0;
+}
+
 /* The console command's status, or -1 when the command is not one. */
 static int console_command(const char *text)
 {
     struct command command;
     if (!parse(text, &command))
         return -1;
-    if (memchr(command.rest, '>', command.rest_length) || memchr(command.rest, '<', command.rest_length)
-        || memchr(command.rest, '|', command.rest_length) || memchr(command.rest, '&', command.rest_length))
-        return -1; /* more than a console command: the shell's */
+    if (more_than_a_command(command.rest, command.rest_length))
+        return -1;
     if (strcmp(command.name, "cls") == 0 && command.rest_length == 0)
         return clear_screen();
     if (strcmp(command.name, "pause") == 0 && command.rest_length == 0)
