@@ -128,6 +128,21 @@ private slots:
         QCOMPARE(ran.err, err);
     }
 
+    // A loop that asks whether a key waits, once its input has ended, waits
+    // rather than spinning, and ends with a word why instead of asking for
+    // ever.
+    void aPollingLoopEndsWithItsInput()
+    {
+        QByteArray failure;
+        const QString program = built(QStringLiteral("bios_poll.c"), {}, failure);
+        QVERIFY2(!program.isEmpty(), failure.constData());
+        const Ran ran = runPiped(program, "a");
+        QVERIFY2(ran.finished, ran.out.left(200).constData());
+        QCOMPARE(ran.exitCode, 0);
+        QCOMPARE(ran.out, QByteArray("key after none\n"));
+        QVERIFY2(ran.err.contains("the input has ended"), ran.err.constData());
+    }
+
     // Keys typed at a terminal, the arrows and function keys as the old
     // keyboard gave them: no character, their scan code.
     void keysTypedAtATerminal()
