@@ -32,6 +32,17 @@ static struct {
     char title[256];
 } state = {-1, "\033[0m", 0, 0, 0, ""};
 
+/* Defined, weak, by <windows.h> in C++ programs with <iostream>: writes
+   out the standard C++ streams. */
+void kvn_flush_cxx_streams(void) __attribute__((weak));
+
+void kvn_flush_output(void)
+{
+    if (kvn_flush_cxx_streams)
+        kvn_flush_cxx_streams();
+    fflush(stdout);
+}
+
 /* Asked each time: a program may point stdout elsewhere with freopen(). */
 int kvn_output_is_terminal(void)
 {
@@ -49,6 +60,7 @@ static int terminal_colour(int colour, int normal, int bright)
 static void reset_colours_at_exit(void)
 {
     if (state.base != -1 && kvn_output_is_terminal()) {
+        kvn_flush_output();
         fputs("\033[0m", stdout);
         fflush(stdout);
     }
@@ -71,6 +83,7 @@ void kvn_set_base_attribute(int attribute)
     state.base = length == 4 ? -1 : attribute & (0xFF | UNDERSCORE | REVERSE_VIDEO);
     if (!kvn_output_is_terminal())
         return;
+    kvn_flush_output();
     if (state.base != -1 && !state.colours_registered)
         state.colours_registered = atexit(reset_colours_at_exit) == 0;
     colours_changed = state.base != -1;
@@ -94,6 +107,7 @@ void kvn_restore_base_colours(void)
 static void show_cursor_at_exit(void)
 {
     if (state.cursor_hidden && kvn_output_is_terminal()) {
+        kvn_flush_output();
         fputs("\033[?25h", stdout);
         fflush(stdout);
     }
@@ -109,6 +123,7 @@ void kvn_cursor_visible(int visible)
     cursor_hidden_now = !visible;
     if (!visible)
         kvn_watch_signals();
+    kvn_flush_output();
     fputs(visible ? "\033[?25h" : "\033[?25l", stdout);
     fflush(stdout);
 }
@@ -122,6 +137,7 @@ void kvn_set_title(const char *title)
     }
     state.title[n] = '\0';
     if (kvn_output_is_terminal()) {
+        kvn_flush_output();
         printf("\033]0;%s\007", state.title);
         fflush(stdout);
     }
@@ -160,7 +176,7 @@ void kvn_pause_ms(unsigned long milliseconds)
     struct termios saved;
     struct timespec left;
     int terminal;
-    fflush(stdout);
+    kvn_flush_output();
     /* Enter stays a line end, for a scanf() that reads it afterwards. */
     terminal = kvn_key_mode(&saved, 0);
     left.tv_sec = (time_t)(milliseconds / 1000);

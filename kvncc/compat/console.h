@@ -9,6 +9,12 @@
 /* Writes text at the cursor in conio's colours, moving conio's cursor. */
 void kvn_console_write(const char *text, size_t length);
 
+/* Writes out all the program printed so far: stdout, and in a C++
+   program also cout, clog and cerr, which have buffers of their own after
+   ios::sync_with_stdio(false). Screen control and commands come after it,
+   as on the console, which took each piece of text as it was written. */
+void kvn_flush_output(void);
+
 /* Whether standard output is a terminal: screen control (colours, cursor
    moves, clearing) is written only then, so that a file or a pipe gets
    the program's text and nothing else, as on the old systems, where such

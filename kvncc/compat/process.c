@@ -3,6 +3,8 @@
 #define _GNU_SOURCE
 #include <process.h>
 
+#include "console.h"
+
 #include <errno.h>
 #include <spawn.h>
 #include <stdarg.h>
@@ -75,6 +77,7 @@ static int spawn(int mode, const char *path, char *const argv[], char *const env
     }
     /* What the caller wrote, to the screen and to its files, comes before
        what the program it starts does. */
+    kvn_flush_output();
     fflush(NULL);
     program = program_path(path, search);
     if (!program && !(search && !strchr(path, '/') && !strchr(path, '\\'))) {

@@ -284,6 +284,7 @@ KVN_WEAK int system(const char *command)
     int status;
     if (command == NULL)
         return access("/bin/sh", X_OK) == 0;
+    kvn_flush_output();
     fflush(NULL);
     status = console_command(command);
     return status >= 0 ? status : shell(command);

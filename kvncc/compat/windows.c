@@ -53,6 +53,7 @@ KVN_WEAK BOOL SetConsoleCursorPosition(HANDLE handle, COORD position)
     if (!valid(handle) || position.X < 0 || position.Y < 0)
         return FALSE;
     if (kvn_output_is_terminal()) {
+        kvn_flush_output();
         printf("\033[%d;%dH", position.Y + 1, position.X + 1);
         fflush(stdout);
     }
@@ -79,6 +80,7 @@ KVN_WEAK BOOL GetConsoleScreenBufferInfo(HANDLE handle, PCONSOLE_SCREEN_BUFFER_I
     if (!valid(handle) || !info)
         return FALSE;
     kvn_screen_size(&columns, &rows);
+    kvn_flush_output(); /* where the text printed so far left the cursor */
     info->dwSize.X = clamped(columns);
     info->dwSize.Y = clamped(rows);
     info->dwCursorPosition.X = 0;
@@ -131,6 +133,7 @@ KVN_WEAK BOOL FillConsoleOutputCharacterA(HANDLE handle, CHAR character, DWORD l
         *written = length;
     if (!kvn_output_is_terminal() || length == 0)
         return TRUE;
+    kvn_flush_output();
     if (start.X == 0 && start.Y == 0 && length == cells && character == ' ') {
         fputs("\033[2J", stdout);
     } else {
@@ -163,6 +166,7 @@ KVN_WEAK BOOL WriteConsoleA(HANDLE handle, const void *text, DWORD length, LPDWO
     (void)reserved;
     if (!valid(handle) || (!text && length))
         return FALSE;
+    kvn_flush_output();
     done = fwrite(text, 1, length, stdout);
     fflush(stdout);
     if (written)
@@ -337,6 +341,7 @@ KVN_WEAK void Sleep(DWORD milliseconds)
 static void ring(void)
 {
     if (kvn_output_is_terminal()) {
+        kvn_flush_output();
         fputc('\a', stdout);
         fflush(stdout);
     }
@@ -553,7 +558,7 @@ static SHORT key_state(int key)
 {
     const ULONGLONG now = milliseconds_since_start() + 1; /* never 0 */
     int state = 0;
-    fflush(stdout);
+    kvn_flush_output();
     read_arrived_keys(now);
     if (key < 0 || key > 255)
         return 0;
@@ -658,6 +663,7 @@ KVN_WEAK int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
     (void)owner;
     if (default_button >= count)
         default_button = 0;
+    kvn_flush_output();
     printf("%s: %s", caption ? caption : "Error", text ? text : "");
     if (count == 1 && !isatty(STDIN_FILENO)) {
         /* Nobody to press OK: the answers of a file are for questions. */

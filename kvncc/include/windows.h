@@ -684,4 +684,18 @@ HICON LoadIconA KVN_ANY_ARGUMENTS KVN_WINDOWS_PART;
 }
 #endif
 
+/* The console took text as it was written, so colours, cursor moves and
+   commands acted after all the text before them. cout, clog and cerr
+   have buffers of their own after ios::sync_with_stdio(false): the old
+   library writes them out first through this function (weak, as one copy
+   comes with each file that includes this header). */
+#if defined(__cplusplus) && (defined(_GLIBCXX_IOSTREAM) || defined(_LIBCPP_IOSTREAM))
+extern "C" __attribute__((weak)) void kvn_flush_cxx_streams(void)
+{
+    std::cout.flush();
+    std::clog.flush();
+    std::cerr.flush();
+}
+#endif
+
 #endif

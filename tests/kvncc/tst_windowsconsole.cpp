@@ -117,6 +117,12 @@ private slots:
         QTest::newRow("the keyboard's state")
             << "win_keys.c" << QByteArrayList{"ready", "\033[C", "right 6", "q"}
             << onTerminal("ready\nright 6\nquit, pressed since: 0\n");
+        // cout with a buffer of its own is written out before each escape
+        // and command, and before the colours are switched off at the end.
+        QTest::newRow("cout apart from stdio")
+            << "win_cout_apart.cpp" << QByteArrayList{}
+            << "Menu" + clearScreen + "plain " + colours("91;40") + "red\033[4;3Hhere\033]0;Shop\a to the end"
+                   + ownColours;
         // conio's colours last for its own output, then the console's
         // colours of all text are back.
         QTest::newRow("own gotoxy and Sleep over the console functions")
