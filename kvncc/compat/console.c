@@ -21,7 +21,7 @@ void kvn_watch_signals(void);
 enum { REVERSE_VIDEO = 0x4000, UNDERSCORE = 0x8000 };
 
 /* What a signal handler puts back: set only at a terminal. */
-static volatile sig_atomic_t colours_changed, cursor_hidden_now;
+static volatile sig_atomic_t colours_changed, cursor_hidden_now, title_saved;
 
 static struct {
     int base; /* -1: the terminal's own colours */
@@ -29,8 +29,9 @@ static struct {
     int colours_registered;
     int cursor_hidden;
     int cursor_registered;
+    int title_registered;
     char title[256];
-} state = {-1, "\033[0m", 0, 0, 0, ""};
+} state = {-1, "\033[0m", 0, 0, 0, 0, ""};
 
 /* Defined, weak, by <windows.h> in C++ programs with <iostream>: writes
    out the standard C++ streams. */
@@ -128,16 +129,52 @@ void kvn_cursor_visible(int visible)
     fflush(stdout);
 }
 
+/* The title the terminal had, saved on its stack before the first title
+   of the program's, comes back as the program ends, as the console's
+   title came back when the program ended. */
+static void restore_title_at_exit(void)
+{
+    if (title_saved && kvn_output_is_terminal()) {
+        kvn_flush_output();
+        fputs("\033[23;0t", stdout);
+        fflush(stdout);
+    }
+}
+
+/* A control character of the terminal, C0, DEL or C1 (U+0080 to U+009F,
+   C2 80 to C2 9F in UTF-8): in a title it would end the title early and
+   act on the terminal. Its length in bytes, or 0 for text. */
+static int control_at(const unsigned char *text)
+{
+    if (text[0] < 0x20 || text[0] == 0x7F)
+        return 1;
+    if (text[0] == 0xC2 && text[1] >= 0x80 && text[1] <= 0x9F)
+        return 2;
+    return 0;
+}
+
 void kvn_set_title(const char *title)
 {
-    size_t i, n = 0;
-    for (i = 0; title[i] && n + 1 < sizeof state.title; ++i) {
-        if ((unsigned char)title[i] >= 0x20 && title[i] != 0x7F)
-            state.title[n++] = title[i];
+    const unsigned char *text = (const unsigned char *)title;
+    size_t i = 0, n = 0;
+    while (text[i] && n + 1 < sizeof state.title) {
+        const int control = control_at(text + i);
+        if (control)
+            i += (size_t)control;
+        else
+            state.title[n++] = (char)text[i++];
     }
     state.title[n] = '\0';
     if (kvn_output_is_terminal()) {
         kvn_flush_output();
+        if (!state.title_registered) {
+            state.title_registered = atexit(restore_title_at_exit) == 0;
+            if (state.title_registered) {
+                fputs("\033[22;0t", stdout);
+                title_saved = 1;
+                kvn_watch_signals();
+            }
+        }
         printf("\033]0;%s\007", state.title);
         fflush(stdout);
     }
@@ -155,6 +192,8 @@ void kvn_screen_restore_for_signal(void)
         (void)!write(STDOUT_FILENO, "\033[0m", 4);
     if (cursor_hidden_now)
         (void)!write(STDOUT_FILENO, "\033[?25h", 6);
+    if (title_saved)
+        (void)!write(STDOUT_FILENO, "\033[23;0t", 7);
 }
 
 void kvn_screen_size(int *columns, int *rows)

@@ -31,6 +31,10 @@ QByteArray colours(const QByteArray &codes)
 const QByteArray ownColours = "\033[0m";
 const QByteArray clearScreen = "\033[H\033[2J\033[3J";
 const QByteArray pausePrompt = "Press any key to continue . . . ";
+// The terminal's title is saved on its stack before the program's first
+// one, and taken back as the program ends.
+const QByteArray saveTitle = "\033[22;0t";
+const QByteArray restoreTitle = "\033[23;0t";
 
 } // namespace
 
@@ -97,11 +101,13 @@ private slots:
         // back at the end.
         QTest::newRow("title, hidden cursor, bell, clearing")
             << "win_screen.cpp" << QByteArrayList{"\033[6n", "\033[1;8R"}
-            << QByteArray("\033]0;Snake Game\a\033[?25lLoading\a\033[6n\033[2J\033[1;1HReady\r\n\033[?25h");
+            << saveTitle + "\033]0;Snake Game\a\033[?25lLoading\a\033[6n\033[2J\033[1;1HReady\r\n\033[?25h"
+                   + restoreTitle;
         QTest::newRow("cls, color, mode, title and pause>nul by system()")
             << "win_system.c" << QByteArrayList{"Bank System\a" + clearScreen, "x"}
             << "Menu" + clearScreen + "Cleared\r\n" + colours("92;40") + "green\r\n256\r\n" + colours("97;44")
-                   + "white on blue\r\n" + ownColours + "\033]0;Bank System\a" + clearScreen + "after 768\r\n";
+                   + "white on blue\r\n" + ownColours + saveTitle + "\033]0;Bank System\a" + clearScreen
+                   + "after 768\r\n" + restoreTitle;
         QTest::newRow("pause waits for a key each time")
             << "win_pause.cpp" << QByteArrayList{pausePrompt, "k", pausePrompt, "\033[A"}
             << onTerminal("Result: 42\n" + pausePrompt + "\n" + pausePrompt + "\nend\n");
@@ -121,8 +127,8 @@ private slots:
         // and command, and before the colours are switched off at the end.
         QTest::newRow("cout apart from stdio")
             << "win_cout_apart.cpp" << QByteArrayList{}
-            << "Menu" + clearScreen + "plain " + colours("91;40") + "red\033[4;3Hhere\033]0;Shop\a to the end"
-                   + ownColours;
+            << "Menu" + clearScreen + "plain " + colours("91;40") + "red\033[4;3Hhere" + saveTitle
+                   + "\033]0;Caf\xC3\xA9 Shop\a to the end" + restoreTitle + ownColours;
         // conio's colours last for its own output, then the console's
         // colours of all text are back.
         QTest::newRow("own gotoxy and Sleep over the console functions")
@@ -149,8 +155,8 @@ private slots:
         QVERIFY(session.canonicalAfterwards);
     }
 
-    // A program stopped by Ctrl+C leaves the terminal with its cursor and
-    // its own colours, and in line mode.
+    // A program stopped by Ctrl+C leaves the terminal with its cursor, its
+    // own colours and its title, and in line mode.
     void interruptedProgramGivesTheScreenBack()
     {
         QByteArray failure;
@@ -159,12 +165,13 @@ private slots:
         const PtySession session = PtySession::run({path}, {{"tick", "\x03"}});
         QVERIFY2(session.finished, session.output.constData());
         QCOMPARE(session.exitCode, 128 + SIGINT);
-        QVERIFY2(session.output.startsWith("\033[?25l" + colours("92;40") + "Clock (press Ctrl+C to stop)\r\n\rtick"),
+        QVERIFY2(session.output.startsWith(saveTitle + "\033]0;Clock\a\033[?25l" + colours("92;40")
+                                           + "Clock (press Ctrl+C to stop)\r\n\rtick"),
                  session.output.constData());
         // A Ctrl+C that comes between two Sleep() calls, while the terminal
         // echoes, is shown as ^C.
-        QVERIFY2(session.output.endsWith("tick" + ownColours + "\033[?25h")
-                     || session.output.endsWith("tick^C" + ownColours + "\033[?25h"),
+        QVERIFY2(session.output.endsWith("tick" + ownColours + "\033[?25h" + restoreTitle)
+                     || session.output.endsWith("tick^C" + ownColours + "\033[?25h" + restoreTitle),
                  session.output.constData());
         QVERIFY(session.canonicalAfterwards);
     }
