@@ -1,54 +1,18 @@
 // The BIOS keyboard of <bios.h> (bioskey(), _bios_keybrd()) in programs
 // built by the real kvncc: keys with their scan codes, from a pipe and
 // typed at a terminal, and the end of the input.
-#include "kvnccruns.h"
+#include "fedprograms.h"
 #include "ptysession.h"
-
-#include <QHash>
-#include <QTemporaryDir>
-
-#include <fcntl.h>
 
 namespace {
 
 const QString fixtures = QStringLiteral(FIXTURES_DIR "/old");
 
-struct Ran
-{
-    bool finished = false;
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 // Runs program with input from a pipe that holds all of input, and its
 // end, before the program starts; stops it after 5 s.
 Ran runPiped(const QString &program, const QByteArray &input)
 {
-    Ran ran;
-    int ends[2] = {-1, -1};
-    if (::pipe2(ends, O_CLOEXEC) != 0)
-        return ran;
-    const bool written = ::write(ends[1], input.constData(), size_t(input.size())) == input.size();
-    ::close(ends[1]);
-    if (!written) {
-        ::close(ends[0]);
-        return ran;
-    }
-    QProcess process;
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setChildProcessModifier([readEnd = ends[0]] { ::dup2(readEnd, STDIN_FILENO); });
-    process.start(program, {});
-    ::close(ends[0]);
-    ran.finished = process.waitForFinished(5000);
-    if (!ran.finished) {
-        process.kill();
-        process.waitForFinished();
-    }
-    ran.exitCode = process.exitCode();
-    ran.out = process.readAllStandardOutput();
-    ran.err = process.readAllStandardError();
-    return ran;
+    return runFed(program, Feed::Pipe, input, QFileInfo(program).path(), 5000);
 }
 
 } // namespace
@@ -57,29 +21,11 @@ class TestBios : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_folder;
-    QHash<QString, QString> m_built;
+    BuiltFixtures m_programs{fixtures};
 
-    // The fixture built once by kvncc with the given switches, in a folder
-    // of its own; the program's path, or empty with kvncc's output in
-    // failure.
     QString built(const QString &fixture, const QStringList &switches, QByteArray &failure)
     {
-        const QString key = fixture + u' ' + switches.join(u' ');
-        if (const auto found = m_built.constFind(key); found != m_built.constEnd())
-            return *found;
-        const QString folder = m_folder.filePath(QString::number(m_built.size()));
-        QDir().mkpath(folder);
-        if (!QFile::copy(fixtures + u'/' + fixture, folder + u'/' + fixture)) {
-            failure = "cannot copy " + fixture.toUtf8();
-            return {};
-        }
-        const Run run = compile(folder, m_folder.filePath(QStringLiteral("cache")), switches + QStringList{fixture}, false);
-        if (run.status != 0) {
-            failure = run.output;
-            return {};
-        }
-        return m_built[key] = folder + u'/' + fixture.section(u'.', 0, 0) + QStringLiteral(".exe");
+        return m_programs.built(fixture, switches, failure);
     }
 
 private slots:

@@ -1,18 +1,12 @@
 // Old programs reading their input as they did with the old library, built
 // by the real kvncc and fed as a user feeds them: lines typed one by one at
 // a terminal, a pipe, a file of answers.
-#include "kvnccruns.h"
+#include "fedprograms.h"
 #include "ptysession.h"
 
 #include <QElapsedTimer>
-#include <QHash>
-#include <QTemporaryDir>
 
-#include <fcntl.h>
 #include <signal.h>
-
-enum class Feed { Pipe, File, Terminal };
-Q_DECLARE_METATYPE(Feed)
 
 namespace {
 
@@ -41,89 +35,17 @@ const char *feedName(Feed feed)
     return "";
 }
 
-struct Ran
-{
-    bool finished = false;
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-// Runs program with input from a pipe or a file; stops it after boundMs.
-// The pipe holds all of the input, and its end, before the program starts,
-// so that what kbhit() sees does not depend on who runs first.
-Ran runFed(const QString &program, Feed feed, const QByteArray &input, const QString &folder, int boundMs)
-{
-    Ran ran;
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    int pipeEnds[2] = {-1, -1};
-    if (feed == Feed::Pipe) {
-        if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
-            return ran;
-        const bool written = ::write(pipeEnds[1], input.constData(), size_t(input.size())) == input.size();
-        ::close(pipeEnds[1]);
-        if (!written) {
-            ::close(pipeEnds[0]);
-            return ran;
-        }
-        process.setStandardInputFile(QProcess::nullDevice());
-        process.setChildProcessModifier([readEnd = pipeEnds[0]] { ::dup2(readEnd, STDIN_FILENO); });
-    } else if (feed == Feed::File) {
-        const QString answers = folder + QStringLiteral("/answers.txt");
-        QFile file(answers);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(input) != input.size())
-            return ran;
-        file.close();
-        process.setStandardInputFile(answers);
-    }
-    process.start(program, {});
-    if (pipeEnds[0] >= 0)
-        ::close(pipeEnds[0]);
-    if (!process.waitForStarted())
-        return ran;
-    ran.finished = process.waitForFinished(boundMs);
-    if (!ran.finished) {
-        process.kill();
-        process.waitForFinished();
-    }
-    ran.exitCode = process.exitCode();
-    ran.out = process.readAllStandardOutput();
-    ran.err = process.readAllStandardError();
-    return ran;
-}
-
 } // namespace
 
 class TestOldInput : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_folder;
-    QHash<QString, QString> m_built;
+    BuiltFixtures m_programs{fixtures};
 
-    // The fixture built once by kvncc with the given switches; the
-    // program's path, or empty with kvncc's output in failure.
     QString built(const QString &fixture, const QStringList &switches, QByteArray &failure)
     {
-        const QString key = fixture + u' ' + switches.join(u' ');
-        if (const auto found = m_built.constFind(key); found != m_built.constEnd())
-            return *found;
-        const QString folder = m_folder.path() + u'/' + QString::number(m_built.size());
-        QDir().mkpath(folder);
-        if (!QFile::copy(fixtures + u'/' + fixture, folder + u'/' + fixture)) {
-            failure = "cannot copy " + fixture.toUtf8();
-            return {};
-        }
-        const Run run = compile(folder, m_folder.path() + QStringLiteral("/cache"), switches + QStringList{fixture},
-                                false);
-        if (run.status != 0) {
-            failure = run.output;
-            return {};
-        }
-        const QString program = folder + u'/' + QFileInfo(fixture).completeBaseName() + QStringLiteral(".exe");
-        m_built.insert(key, program);
-        return program;
+        return m_programs.built(fixture, switches, failure);
     }
 
 private slots:
@@ -300,10 +222,10 @@ private slots:
     // program reads as with the old library all the same.
     void cachedHeadersKeepTheOldCin()
     {
-        const QString folder = m_folder.path() + QStringLiteral("/cached");
+        const QString folder = m_programs.path() + QStringLiteral("/cached");
         QDir().mkpath(folder);
         QVERIFY(QFile::copy(fixtures + QStringLiteral("/input_cin_gets.cpp"), folder + QStringLiteral("/input_cin_gets.cpp")));
-        const QString cache = m_folder.path() + QStringLiteral("/cachehome");
+        const QString cache = m_programs.path() + QStringLiteral("/cachehome");
         for (int round = 0; round < 2; ++round) {
             const Run run = compile(folder, cache, {QStringLiteral("input_cin_gets.cpp")});
             QVERIFY2(run.status == 0, run.output.constData());
