@@ -1,5 +1,6 @@
 #include "kvncc/oldrules.h"
 
+#include "kvncc/codetext.h"
 #include "kvncc/oldsource.h"
 
 #include <algorithm>
@@ -11,11 +12,6 @@
 namespace kvncc {
 
 namespace {
-
-bool isWordChar(char c)
-{
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-}
 
 // Where each line of text starts.
 std::vector<std::size_t> lineStarts(const std::string &text)
@@ -249,19 +245,6 @@ std::size_t enclosingBrace(const std::string &code, std::size_t pos)
     return std::string::npos;
 }
 
-// The '}' that closes the bracket at open, npos when none.
-std::size_t closingBrace(const std::string &code, std::size_t open)
-{
-    int depth = 0;
-    for (std::size_t i = open; i < code.size(); ++i) {
-        if (code[i] == '{')
-            ++depth;
-        else if (code[i] == '}' && --depth == 0)
-            return i;
-    }
-    return std::string::npos;
-}
-
 // Whether the block at open is the body of a switch: "switch (...) {".
 bool isSwitchBody(const std::string &code, std::size_t open)
 {
@@ -370,7 +353,7 @@ bool caseBlock(const std::string &code, std::size_t nameAt, const std::string &n
     const std::size_t body = enclosingBrace(code, start);
     if (body == std::string::npos || !isSwitchBody(code, body))
         return false;
-    const std::size_t bodyEnd = closingBrace(code, body);
+    const std::size_t bodyEnd = closingBracket(code, body);
     const std::size_t declarationEnd = statementEnd(code, nameAt);
     if (bodyEnd == std::string::npos || declarationEnd == std::string::npos || declarationEnd > bodyEnd)
         return false;

@@ -1,5 +1,7 @@
 #include "kvncc/oldsource.h"
 
+#include "kvncc/codetext.h"
+
 #include <algorithm>
 #include <cctype>
 #include <set>
@@ -10,37 +12,6 @@ namespace kvncc {
 namespace {
 
 const char *const renamedMain = "void_main";
-
-bool isWordChar(char c)
-{
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-}
-
-// Where the parenthesis that closes the one at open is; npos when none.
-std::size_t closingParen(const std::string &code, std::size_t open)
-{
-    int depth = 0;
-    for (std::size_t i = open; i < code.size(); ++i) {
-        if (code[i] == '(')
-            ++depth;
-        else if (code[i] == ')' && --depth == 0)
-            return i;
-    }
-    return std::string::npos;
-}
-
-// Where the brace that closes the one at open is; npos when none.
-std::size_t closingBraceOf(const std::string &code, std::size_t open)
-{
-    int depth = 0;
-    for (std::size_t i = open; i < code.size(); ++i) {
-        if (code[i] == '{')
-            ++depth;
-        else if (code[i] == '}' && --depth == 0)
-            return i;
-    }
-    return std::string::npos;
-}
 
 int parameterCount(const std::string &list)
 {
@@ -156,7 +127,7 @@ std::vector<std::size_t> mainsIn(const std::string &code, bool otherType)
     }
     std::vector<std::size_t> found;
     for (const std::size_t open : candidates) {
-        const std::size_t close = closingParen(code, open);
+        const std::size_t close = closingBracket(code, open);
         if (close == std::string::npos)
             continue;
         const std::size_t next = skipBlanks(code, close + 1);
@@ -195,7 +166,7 @@ bool defines(const std::string &code, const std::string &name)
             continue;
         if (before >= 6 && code.compare(before - 6, 6, "return") == 0)
             continue;
-        std::size_t close = closingParen(code, open);
+        std::size_t close = closingBracket(code, open);
         if (close == std::string::npos)
             continue;
         std::size_t next = close + 1;
@@ -383,7 +354,7 @@ bool declares(const std::string &code, const std::string &name)
         const std::size_t open = skipBlanks(code, at + name.size());
         if (open >= code.size() || code[open] != '(')
             continue;
-        const std::size_t close = closingParen(code, open);
+        const std::size_t close = closingBracket(code, open);
         if (close == std::string::npos)
             continue;
         std::size_t next = skipBlanks(code, close + 1);
@@ -705,7 +676,7 @@ SourceTraits examineSource(const std::string &text, bool cpp)
     const std::string code = codeOnly(text);
     SourceTraits traits;
     for (const std::size_t open : mainsIn(code, true)) {
-        const std::size_t close = closingParen(code, open);
+        const std::size_t close = closingBracket(code, open);
         if (close == std::string::npos)
             continue;
         if (!traits.voidMain)
@@ -763,10 +734,10 @@ std::string rewrittenSource(const std::string &text, const SourceTraits &traits,
             // without a return would leave C++ to do anything there: the
             // old compilers returned what the register held, unused.
             if (traits.voidMain && traits.mainType != "void") {
-                const std::size_t close = closingParen(code, open);
+                const std::size_t close = closingBracket(code, open);
                 const std::size_t body = close == std::string::npos ? close : skipBlanks(code, close + 1);
                 if (body < code.size() && code[body] == '{') {
-                    if (const std::size_t end = closingBraceOf(code, body); end != std::string::npos)
+                    if (const std::size_t end = closingBracket(code, body); end != std::string::npos)
                         renames.push_back({end, 0, "return 0;"});
                 }
             }
