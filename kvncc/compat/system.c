@@ -91,7 +91,10 @@ static int parse(const char *text, struct command *command)
     command->quiet = 0;
     {
         const char *redirection = memchr(text, '>', command->rest_length);
-        if (redirection && redirection > text && redirection[-1] == '1')
+        /* A 1 before > is the stream's number only as a word of its own:
+           the 1 of "color 01>nul" is a colour. */
+        if (redirection && redirection > text && redirection[-1] == '1'
+            && (redirection - 1 == text || blank(redirection[-2])))
             --redirection;
         if (redirection && to_nul(redirection, (size_t)(end - redirection))) {
             command->quiet = 1;

@@ -200,7 +200,7 @@ private slots:
         // as a whole: none of it is carried out here and the rest dropped.
         QTest::newRow("chained console commands go to the shell")
             << "win_shell_lines.c" << QStringList() << QByteArray()
-            << QByteArray("chained\n|0\nnext line\n|0\ntitled\n|0\n|127\n|127\n|4\n");
+            << QByteArray("chained\n|0\nnext line\n|0\ntitled\n|0\n|127\n|127\n|4\n|0\n|0\n");
         QTest::newRow("pause takes a character each")
             << "win_pause.cpp" << QStringList() << QByteArray("ab")
             << "Result: 42\n" + pausePrompt + "\n" + pausePrompt + "\nend\n";
