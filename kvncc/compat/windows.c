@@ -580,6 +580,56 @@ KVN_WEAK SHORT GetKeyState(int key)
     return key_state(key);
 }
 
+/* ---- The console's getch() ---- */
+
+/* The scan code that follows a prefix already handed out, or -1. */
+static int pending_scan = -1;
+
+/* The keys of the gray block (arrows, Home, End, Page Up and Down,
+   Insert, Delete, with Ctrl too) and F11 and F12 by their scan codes:
+   those the Windows compilers' getch() gave after 224, where the DOS
+   compilers' gave 0. */
+static int gray_key(int scan)
+{
+    return (scan >= 71 && scan <= 83 && scan != 74 && scan != 76 && scan != 78)
+           || (scan >= 115 && scan <= 119) || scan == 132 || (scan >= 133 && scan <= 140) || scan == 141
+           || (scan >= 145 && scan <= 147);
+}
+
+static int windows_key(int echo)
+{
+    int key;
+    if (pending_scan >= 0) {
+        key = pending_scan;
+        pending_scan = -1;
+        return key;
+    }
+    key = kvn_read_key(echo);
+    /* A 0 of a key of the old keyboard, read from a terminal, has its
+       scan code queued behind it; a NUL byte of a file or a pipe is a key
+       of its own. */
+    if (key == 0 && isatty(STDIN_FILENO) && kvn_key_waiting()) {
+        pending_scan = kvn_read_key(0);
+        return gray_key(pending_scan) ? 224 : 0;
+    }
+    return key;
+}
+
+int kvn_windows_getch(void)
+{
+    return windows_key(0);
+}
+
+int kvn_windows_getche(void)
+{
+    return windows_key(1);
+}
+
+int kvn_windows_kbhit(void)
+{
+    return pending_scan >= 0 || kvn_key_waiting();
+}
+
 /* ---- Message boxes ---- */
 
 struct button {

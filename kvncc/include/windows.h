@@ -549,6 +549,35 @@ SHORT GetAsyncKeyState(int key);
 SHORT GetKeyState(int key);
 #endif
 
+/* ---- The keyboard of <conio.h> ---- */
+
+/* getch() and getche() of the Windows compilers give the keys of the
+   gray block (the arrows, Home, End, Page Up and Down, Insert, Delete)
+   and F11 and F12 after 224, where those of the DOS compilers gave 0,
+   which the other keys with two codes keep. kbhit() tells of the second
+   code too. */
+int kvn_windows_getch(void);
+int kvn_windows_getche(void);
+int kvn_windows_kbhit(void);
+#ifndef KVN_OWN_getch
+#define getch kvn_windows_getch
+#endif
+#ifndef KVN_OWN__getch
+#define _getch kvn_windows_getch
+#endif
+#ifndef KVN_OWN_getche
+#define getche kvn_windows_getche
+#endif
+#ifndef KVN_OWN__getche
+#define _getche kvn_windows_getche
+#endif
+#ifndef KVN_OWN_kbhit
+#define kbhit kvn_windows_kbhit
+#endif
+#ifndef KVN_OWN__kbhit
+#define _kbhit kvn_windows_kbhit
+#endif
+
 /* ---- What console programs cannot have ---- */
 
 #if defined(__GNUC__) || defined(__clang__)

@@ -123,6 +123,13 @@ private slots:
         QTest::newRow("the keyboard's state")
             << "win_keys.c" << QByteArrayList{"ready", "\033[C", "right 6", "q"}
             << onTerminal("ready\nright 6\nquit, pressed since: 0\n");
+        // The gray keys and F11, F12 after 224, as the Windows compilers'
+        // getch() gave them; F1 after 0.
+        QTest::newRow("arrow keys after 224")
+            << "win_arrows.c"
+            << QByteArrayList{"keys> ", "\033[B", "80]", "\033OP", "[59]", "\033[24~", "134]", "\033[H", "71]", "a",
+                              "[97]", "q"}
+            << onTerminal("keys> [224 1 80][0 1][59][224 1 134][224 1 71][97]\n");
         // cout with a buffer of its own is written out before each escape
         // and command, and before the colours are switched off at the end.
         QTest::newRow("cout apart from stdio")
@@ -201,6 +208,9 @@ private slots:
         QTest::newRow("chained console commands go to the shell")
             << "win_shell_lines.c" << QStringList() << QByteArray()
             << QByteArray("chained\n|0\nnext line\n|0\ntitled\n|0\n|127\n|127\n|4\n|0\n|0\n");
+        // A NUL byte of a pipe is a key of its own, not the start of one.
+        QTest::newRow("NUL from a pipe") << "win_arrows.c" << QStringList() << QByteArray("a\0Hq", 4)
+                                         << QByteArray("keys> [97][0 1][72]\n");
         QTest::newRow("pause takes a character each")
             << "win_pause.cpp" << QStringList() << QByteArray("ab")
             << "Result: 42\n" + pausePrompt + "\n" + pausePrompt + "\nend\n";
