@@ -151,6 +151,10 @@ char *getcwd(char *buffer, size_t size) __THROW;
 #ifndef KVN_OWN_rmdir
 int rmdir(const char *path) __THROW;
 #endif
+/* As <stdlib.h> declares it. */
+#ifndef KVN_OWN_mktemp
+char *mktemp(char *pattern) __THROW;
+#endif
 
 /* mkdir() with the path alone, as the old one was: the folder gets the
    usual permissions. */
