@@ -43,22 +43,41 @@ static int blank(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-/* Whether text, blanks aside and in any case, is a redirection of output
-   to nul: ">nul", "> NUL", "1>nul 2>&1". */
+/* What text, blanks aside and in any case, does as redirections to nul
+   of the output (1, or no number) and of errors (2), the one also onto
+   the other ("&1", "&2"): ">nul", "> NUL", "1>nul 2>&1", "2>nul". 1 when
+   the output goes to nul, 0 when only the errors do, -1 when text is
+   anything else. */
 static int to_nul(const char *text, size_t length)
 {
-    char squeezed[16];
+    char squeezed[32];
     size_t i, n = 0;
+    int output_to_nul = 0;
     for (i = 0; i < length; ++i) {
         if (blank(text[i]))
             continue;
         if (n + 1 >= sizeof squeezed)
-            return 0;
+            return -1;
         squeezed[n++] = (char)tolower((unsigned char)text[i]);
     }
     squeezed[n] = '\0';
-    return strcmp(squeezed, ">nul") == 0 || strcmp(squeezed, "1>nul") == 0 || strcmp(squeezed, ">nul2>&1") == 0
-           || strcmp(squeezed, "1>nul2>&1") == 0;
+    for (i = 0; i < n;) {
+        char stream = '1';
+        if ((squeezed[i] == '1' || squeezed[i] == '2') && squeezed[i + 1] == '>')
+            stream = squeezed[i++];
+        if (squeezed[i++] != '>')
+            return -1;
+        if (strncmp(squeezed + i, "nul", 3) == 0) {
+            i += 3;
+            if (stream == '1')
+                output_to_nul = 1;
+        } else if (squeezed[i] == '&' && (squeezed[i + 1] == '1' || squeezed[i + 1] == '2')) {
+            i += 2;
+        } else {
+            return -1;
+        }
+    }
+    return output_to_nul;
 }
 
 /* A command as its words: the first one in lower case, and the rest with
@@ -91,13 +110,14 @@ static int parse(const char *text, struct command *command)
     command->quiet = 0;
     {
         const char *redirection = memchr(text, '>', command->rest_length);
-        /* A 1 before > is the stream's number only as a word of its own:
-           the 1 of "color 01>nul" is a colour. */
-        if (redirection && redirection > text && redirection[-1] == '1'
+        int quiet;
+        /* A 1 or 2 before > is the stream's number only as a word of its
+           own: the 1 of "color 01>nul" is a colour. */
+        if (redirection && redirection > text && (redirection[-1] == '1' || redirection[-1] == '2')
             && (redirection - 1 == text || blank(redirection[-2])))
             --redirection;
-        if (redirection && to_nul(redirection, (size_t)(end - redirection))) {
-            command->quiet = 1;
+        if (redirection && (quiet = to_nul(redirection, (size_t)(end - redirection))) >= 0) {
+            command->quiet = quiet;
             while (redirection > text && blank(redirection[-1]))
                 --redirection;
             command->rest_length = (size_t)(redirection - text);

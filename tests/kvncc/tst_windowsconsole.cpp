@@ -205,9 +205,10 @@ private slots:
                                           << QByteArray("MenuCleared\ngreen\n256\nwhite on blue\nafter 768\n");
         // A line that only starts like a console command is the shell's
         // as a whole: none of it is carried out here and the rest dropped.
+        // Redirections to nul, of errors too, leave a console command one.
         QTest::newRow("chained console commands go to the shell")
             << "win_shell_lines.c" << QStringList() << QByteArray()
-            << QByteArray("chained\n|0\nnext line\n|0\ntitled\n|0\n|127\n|127\n|4\n|0\n|0\n");
+            << "chained\n|0\nnext line\n|0\ntitled\n|0\n|127\n|127\n|4\n|0\n|0\n|0\n|0\n" + pausePrompt + "\n|0\n";
         // A NUL byte of a pipe is a key of its own, not the start of one.
         QTest::newRow("NUL from a pipe") << "win_arrows.c" << QStringList() << QByteArray("a\0Hq", 4)
                                          << QByteArray("keys> [97][0 1][72]\n");
