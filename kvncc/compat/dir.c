@@ -237,8 +237,13 @@ static void copy_part(char *to, size_t size, const char *from, size_t length)
 KVN_WEAK int kvn_fnsplit(const char *path, char *drive, char *dir, char *name, char *ext, size_t drive_size,
                          size_t dir_size, size_t name_size, size_t ext_size)
 {
-    const char *rest = path, *base, *dot, *p;
+    const char *rest, *base, *dot, *p;
     int flags = 0;
+    /* No path (argv[1] of a program started without one) has no parts:
+       on DOS it read whatever lay at address 0, without a crash. */
+    if (!path)
+        path = "";
+    rest = path;
     if (strpbrk(path, "*?"))
         flags |= WILDCARDS;
     if (isalpha((unsigned char)path[0]) && path[1] == ':') {

@@ -71,7 +71,7 @@ static int spawn(int mode, const char *path, char *const argv[], char *const env
     char *program;
     pid_t child;
     int failure, status;
-    if (mode != P_WAIT && mode != P_NOWAIT && mode != P_OVERLAY) {
+    if ((mode != P_WAIT && mode != P_NOWAIT && mode != P_OVERLAY) || !path || !argv) {
         errno = EINVAL;
         return -1;
     }

@@ -108,7 +108,8 @@ private slots:
         // compiler sees or the program's own MAXFILE and MAXEXT.
         const QByteArray parts = "[C:][\\projects\\accounts\\][customer][.rec] kept\n"
                                  "[C:\\projects\\accounts\\cu] kept\n"
-                                 "[report_f][.tex]\n";
+                                 "[report_f][.tex]\n"
+                                 "0 []\n";
         QTest::newRow("fnsplit and fnmerge within old buffers")
             << "piece_fnsplit_room.c" << QStringList() << QStringList() << QByteArray() << parts << QByteArrayList();
         QTest::newRow("fnsplit and fnmerge within old buffers, C++")
