@@ -615,19 +615,66 @@ static int windows_key(int echo)
     return key;
 }
 
-int kvn_windows_getch(void)
+/* conio's functions under their own names, which <windows.h> points at
+   the functions below. */
+#undef getch
+#undef _getch
+#undef getche
+#undef _getche
+#undef kbhit
+#undef _kbhit
+int getch(void);
+int _getch(void);
+int getche(void);
+int _getche(void);
+int kbhit(void);
+int _kbhit(void);
+
+/* Whether the program has a function of its own under name, defined in a
+   file where kvncc did not see it: in the library name and its other
+   spelling (getch, _getch) are one function. The program's own is then
+   what it calls, as without this header. */
+static int program_has_own(int (*name)(void), int (*other)(void))
 {
-    return windows_key(0);
+    int (*volatile first)(void) = name;
+    int (*volatile second)(void) = other;
+    return first != second;
 }
 
-int kvn_windows_getche(void)
+/* Weak, like the whole old library. */
+KVN_WEAK int kvn_windows_getch(void)
 {
-    return windows_key(1);
+    return program_has_own(getch, _getch) ? getch() : windows_key(0);
 }
 
-int kvn_windows_kbhit(void)
+KVN_WEAK int kvn_windows__getch(void)
+{
+    return program_has_own(_getch, getch) ? _getch() : windows_key(0);
+}
+
+KVN_WEAK int kvn_windows_getche(void)
+{
+    return program_has_own(getche, _getche) ? getche() : windows_key(1);
+}
+
+KVN_WEAK int kvn_windows__getche(void)
+{
+    return program_has_own(_getche, getche) ? _getche() : windows_key(1);
+}
+
+static int key_waiting(void)
 {
     return pending_scan >= 0 || kvn_key_waiting();
+}
+
+KVN_WEAK int kvn_windows_kbhit(void)
+{
+    return program_has_own(kbhit, _kbhit) ? kbhit() : key_waiting();
+}
+
+KVN_WEAK int kvn_windows__kbhit(void)
+{
+    return program_has_own(_kbhit, kbhit) ? _kbhit() : key_waiting();
 }
 
 /* ---- Message boxes ---- */

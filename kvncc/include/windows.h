@@ -555,27 +555,31 @@ SHORT GetKeyState(int key);
    gray block (the arrows, Home, End, Page Up and Down, Insert, Delete)
    and F11 and F12 after 224, where those of the DOS compilers gave 0,
    which the other keys with two codes keep. kbhit() tells of the second
-   code too. */
+   code too. A function of the program's own under one of these names,
+   in any of its files, is the one it calls. */
 int kvn_windows_getch(void);
+int kvn_windows__getch(void);
 int kvn_windows_getche(void);
+int kvn_windows__getche(void);
 int kvn_windows_kbhit(void);
+int kvn_windows__kbhit(void);
 #ifndef KVN_OWN_getch
 #define getch kvn_windows_getch
 #endif
 #ifndef KVN_OWN__getch
-#define _getch kvn_windows_getch
+#define _getch kvn_windows__getch
 #endif
 #ifndef KVN_OWN_getche
 #define getche kvn_windows_getche
 #endif
 #ifndef KVN_OWN__getche
-#define _getche kvn_windows_getche
+#define _getche kvn_windows__getche
 #endif
 #ifndef KVN_OWN_kbhit
 #define kbhit kvn_windows_kbhit
 #endif
 #ifndef KVN_OWN__kbhit
-#define _kbhit kvn_windows_kbhit
+#define _kbhit kvn_windows__kbhit
 #endif
 
 /* ---- What console programs cannot have ---- */

@@ -47,7 +47,8 @@ class TestWindowsConsole : public QObject
     int m_builds = 0;
 
     // The fixture built with the given switches (once per test run); an
-    // empty path and kvncc's output in failure.
+    // empty path and kvncc's output in failure. Switches that name .c
+    // files are further fixtures of the same program, built after it.
     QString program(const QString &fixture, const QStringList &switches, QByteArray &failure)
     {
         const QString key = fixture + u'|' + switches.join(u' ');
@@ -55,14 +56,19 @@ class TestWindowsConsole : public QObject
             return m_built.value(key);
         const QString folder = m_dir.path() + u'/' + QString::number(m_builds++);
         QDir().mkpath(folder);
-        if (!QFile::copy(fixtures + u'/' + fixture, folder + u'/' + fixture)) {
-            failure = "cannot copy " + fixture.toUtf8();
-            return {};
+        QStringList options, sources{fixture};
+        for (const QString &word : switches)
+            (word.endsWith(QStringLiteral(".c")) ? sources : options).append(word);
+        for (const QString &source : sources) {
+            if (!QFile::copy(fixtures + u'/' + source, folder + u'/' + source)) {
+                failure = "cannot copy " + source.toUtf8();
+                return {};
+            }
         }
         QProcess process;
         process.setProcessChannelMode(QProcess::MergedChannels);
         process.setWorkingDirectory(folder);
-        process.start(kvncc, QStringList{QStringLiteral("-q")} + switches + QStringList{fixture});
+        process.start(kvncc, QStringList{QStringLiteral("-q")} + options + sources);
         if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit
             || process.exitCode() != 0) {
             failure = process.readAll();
@@ -209,6 +215,11 @@ private slots:
         QTest::newRow("chained console commands go to the shell")
             << "win_shell_lines.c" << QStringList() << QByteArray()
             << "chained\n|0\nnext line\n|0\ntitled\n|0\n|127\n|127\n|4\n|0\n|0\n|0\n|0\n" + pausePrompt + "\n|0\n";
+        // The program's own getch() and kbhit() in a file of their own are
+        // the ones its other files call.
+        QTest::newRow("own getch in another file")
+            << "win_own_keys.c" << QStringList{"win_own_keys_getch.c"} << QByteArray("x")
+            << QByteArray("own 1 k k\n");
         // A NUL byte of a pipe is a key of its own, not the start of one.
         QTest::newRow("NUL from a pipe") << "win_arrows.c" << QStringList() << QByteArray("a\0Hq", 4)
                                          << QByteArray("keys> [97][0 1][72]\n");
