@@ -234,11 +234,27 @@ static void copy_part(char *to, size_t size, const char *from, size_t length)
     to[length] = '\0';
 }
 
+/* fnsplit() and fnmerge() of this library, by names a program does not
+   define (aliases of the definitions below). */
+int kvn_library_fnsplit(const char *path, char *drive, char *dir, char *name, char *ext);
+void kvn_library_fnmerge(char *path, const char *drive, const char *dir, const char *name, const char *ext);
+
+/* Whether the program has a function of its own for fnsplit() or
+   fnmerge(), defined in a file where kvncc did not see it: then the
+   header's macro in its other files must still reach the program's. */
+static int program_has_own(void (*name)(void), void (*library)(void))
+{
+    void (*volatile own)(void) = name;
+    return own != library;
+}
+
 KVN_WEAK int kvn_fnsplit(const char *path, char *drive, char *dir, char *name, char *ext, size_t drive_size,
                          size_t dir_size, size_t name_size, size_t ext_size)
 {
     const char *rest, *base, *dot, *p;
     int flags = 0;
+    if (program_has_own((void (*)(void))fnsplit, (void (*)(void))kvn_library_fnsplit))
+        return fnsplit(path, drive, dir, name, ext);
     /* No path (argv[1] of a program started without one) has no parts:
        on DOS it read whatever lay at address 0, without a crash. */
     if (!path)
@@ -275,11 +291,17 @@ KVN_WEAK int fnsplit(const char *path, char *drive, char *dir, char *name, char 
 {
     return kvn_fnsplit(path, drive, dir, name, ext, MAXDRIVE, MAXDIR, MAXFILE, MAXEXT);
 }
+int kvn_library_fnsplit(const char *path, char *drive, char *dir, char *name, char *ext)
+    __attribute__((alias("fnsplit")));
 
 KVN_WEAK void kvn_fnmerge(char *path, size_t path_size, const char *drive, const char *dir, const char *name,
                           const char *ext)
 {
     size_t length;
+    if (program_has_own((void (*)(void))fnmerge, (void (*)(void))kvn_library_fnmerge)) {
+        fnmerge(path, drive, dir, name, ext);
+        return;
+    }
     if (!path || path_size == 0)
         return;
     snprintf(path, path_size, "%s%s", drive ? drive : "", dir ? dir : "");
@@ -296,3 +318,5 @@ KVN_WEAK void fnmerge(char *path, const char *drive, const char *dir, const char
 {
     kvn_fnmerge(path, MAXPATH, drive, dir, name, ext);
 }
+void kvn_library_fnmerge(char *path, const char *drive, const char *dir, const char *name, const char *ext)
+    __attribute__((alias("fnmerge")));

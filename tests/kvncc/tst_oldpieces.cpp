@@ -23,11 +23,17 @@ struct Build
 };
 
 // The fixture built in folder by kvncc with switches, under the extra
-// environment variables (NAME=VALUE).
+// environment variables (NAME=VALUE). Switches that name .c files are
+// further fixtures of the same program, built after it.
 Build build(const QString &fixture, const QStringList &switches, const QStringList &variables, const QString &folder)
 {
-    if (!QFile::copy(fixtures + u'/' + fixture, folder + u'/' + fixture))
-        return {{}, "cannot copy " + fixture.toUtf8()};
+    QStringList options, sources{fixture};
+    for (const QString &word : switches)
+        (word.endsWith(QStringLiteral(".c")) ? sources : options).append(word);
+    for (const QString &source : sources) {
+        if (!QFile::copy(fixtures + u'/' + source, folder + u'/' + source))
+            return {{}, "cannot copy " + source.toUtf8()};
+    }
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setWorkingDirectory(folder);
@@ -36,7 +42,7 @@ Build build(const QString &fixture, const QStringList &switches, const QStringLi
     for (const QString &variable : variables)
         environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
     process.setProcessEnvironment(environment);
-    process.start(kvncc, QStringList{QStringLiteral("-q")} + switches + QStringList{fixture});
+    process.start(kvncc, QStringList{QStringLiteral("-q")} + options + sources);
     if (!process.waitForFinished(120000))
         return {{}, "kvncc did not end"};
     const QByteArray output = process.readAll();
@@ -117,6 +123,11 @@ private slots:
             << QByteArrayList();
         QTest::newRow("fnsplit and fnmerge within old buffers, Clang")
             << "piece_fnsplit_room.c" << QStringList() << clang << QByteArray() << parts << QByteArrayList();
+        // The program's own fnsplit() and fnmerge() in a file of their own
+        // are the ones its other files call.
+        QTest::newRow("own fnsplit and fnmerge in another file")
+            << "piece_own_fnsplit.c" << QStringList{"piece_own_fnsplit_def.c"} << QStringList() << QByteArray()
+            << QByteArray("own 7 [own] own\n") << QByteArrayList();
         // The headers declare what the old ones did, not all of <unistd.h>.
         const QByteArray ownIo = "Asha 87\n--\n1 1\n";
         QTest::newRow("own read(), write() and pause() beside <process.h> and <dir.h>")
