@@ -276,6 +276,8 @@ private slots:
         const QString path = program(fixture, switches, failure);
         QVERIFY2(!path.isEmpty(), failure.constData());
         QProcess run;
+        // What the shell's commands write goes into the program's folder.
+        run.setWorkingDirectory(QFileInfo(path).path());
         run.start(path, {});
         QVERIFY(run.waitForStarted());
         run.write(input);
