@@ -43,12 +43,25 @@ static void release(struct search *search)
 }
 
 /* Whether name matches the DOS pattern: * for any run of characters, ? for
-   one, case not counted; "*.*" matches every name, with a dot or without. */
+   one, case not counted; "*.*" matches every name, with a dot or without,
+   and a pattern that ends in a dot ("*.") the names without one, as the
+   empty extension of a DOS name. */
 static int matches(const char *pattern, const char *name)
 {
     const char *star = NULL, *resume = NULL;
+    const size_t length = strlen(pattern);
     if (strcmp(pattern, "*.*") == 0)
         return 1;
+    if (length > 1 && pattern[length - 1] == '.' && pattern[length - 2] != '.' && !strchr(name, '.')) {
+        char *stem = strdup(pattern);
+        int found = 0;
+        if (stem) {
+            stem[length - 1] = '\0';
+            found = matches(stem, name);
+            free(stem);
+        }
+        return found;
+    }
     while (*name) {
         if (*pattern == '*') {
             star = pattern++;

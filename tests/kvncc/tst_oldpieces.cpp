@@ -97,6 +97,7 @@ private slots:
                                    "data/?eta.*: beta.txt(20) end 1\n"
                                    "data/B*: beta.txt(20) end 1\n"
                                    "data/nothing.*: end 1\n"
+                                   "data/*.: noext(20) end 1\n"
                                    "nowhere/*.*: end 1\n"
                                    "beta 5 1 1\n"
                                    "oldest given way -1, newest 0 beta.txt\n"
