@@ -26,10 +26,12 @@ static void interrupted(int signal_number)
 }
 
 /* Only where the program left the signal to the system: its own handler
-   is its business. */
+   is its business. A program that crashes (a bad pointer, a division by
+   zero, abort()) still ends by its signal, with the terminal given back
+   first. */
 static void watch_signals(void)
 {
-    static const int signals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP};
+    static const int signals[] = {SIGINT, SIGQUIT, SIGTERM, SIGHUP, SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
     static int watching;
     size_t i;
     if (watching)

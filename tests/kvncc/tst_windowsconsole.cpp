@@ -189,6 +189,19 @@ private slots:
         QVERIFY(session.canonicalAfterwards);
     }
 
+    // A program that crashes still ends by its signal, and the terminal
+    // gets its colours and cursor back first.
+    void crashedProgramGivesTheScreenBack()
+    {
+        QByteArray failure;
+        const QString path = program(QStringLiteral("win_crash.c"), {}, failure);
+        QVERIFY2(!path.isEmpty(), failure.constData());
+        const PtySession session = PtySession::run({path}, {});
+        QVERIFY2(session.finished, session.output.constData());
+        QCOMPARE(session.exitCode, 128 + SIGSEGV);
+        QVERIFY2(session.output.endsWith("about to crash\r\n" + ownColours + "\033[?25h"), session.output.constData());
+    }
+
     // Output to a pipe, as to a file: the same text, and not one escape
     // code; input from a pipe.
     void throughAPipe_data()
