@@ -302,6 +302,29 @@ static int shell(const char *command)
     return status;
 }
 
+/* "cls || clear", the line of a program written to clear the screen on
+   either system: when the first command is a console command it is
+   carried out here, and the second is the shell's only when the first
+   failed. The status, or -1 when the line is not such a pair. */
+static int either_command(const char *text)
+{
+    const char *bars = strstr(text, "||");
+    char first[64];
+    size_t length;
+    int status;
+    if (!bars || more_than_a_command(bars + 2, strlen(bars + 2)))
+        return -1;
+    length = (size_t)(bars - text);
+    if (length >= sizeof first || more_than_a_command(text, length))
+        return -1;
+    memcpy(first, text, length);
+    first[length] = '\0';
+    status = console_command(first);
+    if (status <= 0)
+        return status;
+    return shell(bars + 2);
+}
+
 KVN_WEAK int system(const char *command)
 {
     int status;
@@ -310,5 +333,7 @@ KVN_WEAK int system(const char *command)
     kvn_flush_output();
     fflush(NULL);
     status = console_command(command);
+    if (status < 0)
+        status = either_command(command);
     return status >= 0 ? status : shell(command);
 }

@@ -114,6 +114,11 @@ private slots:
             << "Menu" + clearScreen + "Cleared\r\n" + colours("92;40") + "green\r\n256\r\n" + colours("97;44")
                    + "white on blue\r\n" + ownColours + saveTitle + "\033]0;Bank System\a" + clearScreen
                    + "after 768\r\n" + restoreTitle;
+        // The first of "cls || clear" is carried out here; the shell that
+        // knows no cls is not asked.
+        QTest::newRow("cls || clear by system()")
+            << "win_either.c" << QByteArrayList{}
+            << onTerminal("before\n" + clearScreen + "between\n" + clearScreen + "after 0\n");
         QTest::newRow("pause waits for a key each time")
             << "win_pause.cpp" << QByteArrayList{pausePrompt, "k", pausePrompt, "\033[A"}
             << onTerminal("Result: 42\n" + pausePrompt + "\n" + pausePrompt + "\nend\n");
