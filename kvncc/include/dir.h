@@ -140,8 +140,9 @@ void kvn_fnmerge(char *path, size_t path_size, const char *drive, const char *di
 #endif
 
 /* The folder functions the old header declared, as <unistd.h> declares
-   them (__THROW is its exception specification in C++): the whole of that header would take names such as read() and
-   write() that old programs gave functions of their own. */
+   them (__THROW marks them as never throwing in C++): the whole of that
+   header would take names such as read() and write() that old programs
+   gave functions of their own. */
 #ifndef KVN_OWN_chdir
 int chdir(const char *path) __THROW;
 #endif

@@ -53,7 +53,7 @@ int spawnve(int mode, const char *path, char *const argv[], char *const envp[]);
 #endif
 
 /* The process functions the old header declared, as <unistd.h> declares
-   them (__THROW is its exception specification in C++): the whole of that
+   them (__THROW marks them as never throwing in C++): the whole of that
    header would take names such as read() and write() that old programs
    gave functions of their own. */
 #ifndef KVN_OWN_getpid
