@@ -313,14 +313,7 @@ static int terminal_byte(int wait_ms)
             continue;
         if (ready <= 0)
             return -1;
-        for (;;) {
-            const ssize_t n = read(STDIN_FILENO, &byte, 1);
-            if (n == 1)
-                return byte;
-            if (n < 0 && errno == EINTR)
-                continue;
-            return -1;
-        }
+        return kvn_read_input_byte();
     }
 }
 

@@ -54,6 +54,10 @@ void kvn_screen_size(int *columns, int *rows);
    Keys typed meanwhile are kept for getch(). */
 int kvn_ask_cursor(int *row, int *column);
 
+/* One byte read straight from standard input, past stdin's buffer, or
+   EOF (-1) at its end or on an error; an interrupted read is tried again. */
+int kvn_read_input_byte(void);
+
 /* getch() (echo 0) and getche() (echo 1) without their public names: a
    key as the old console gave it; ends the program when no key can come
    any more (the input ended). */

@@ -159,19 +159,6 @@ static int color(const struct command *command)
     return 0;
 }
 
-static int read_byte(void)
-{
-    char key;
-    for (;;) {
-        const ssize_t n = read(STDIN_FILENO, &key, 1);
-        if (n == 1)
-            return (unsigned char)key;
-        if (n < 0 && errno == EINTR)
-            continue;
-        return EOF;
-    }
-}
-
 /* As KVN's own pause command: a key at once, without Enter, at a terminal;
    one byte of a pipe or a file, which at its end ends the wait. */
 static int pause_for_key(int quiet)
@@ -182,13 +169,13 @@ static int pause_for_key(int quiet)
         fflush(stdout);
     }
     if (kvn_key_mode(&saved, 1)) {
-        read_byte();
+        kvn_read_input_byte();
         /* The rest of a key such as an arrow must not reach the program's
            next read. */
         tcflush(STDIN_FILENO, TCIFLUSH);
         kvn_line_mode(&saved);
     } else {
-        read_byte();
+        kvn_read_input_byte();
     }
     if (!quiet) {
         putchar('\n');

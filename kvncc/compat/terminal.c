@@ -5,6 +5,9 @@
    terminal that neither echoes nor edits lines; and the screen gets its
    cursor and colours back (console.c). */
 #define _POSIX_C_SOURCE 200809L
+#include "console.h"
+
+#include <errno.h>
 #include <signal.h>
 #include <string.h>
 #include <termios.h>
@@ -72,6 +75,19 @@ int kvn_key_mode(struct termios *saved, int enter_gives_cr)
     in_key_mode = 1;
     tcsetattr(STDIN_FILENO, TCSANOW, &keys);
     return 1;
+}
+
+int kvn_read_input_byte(void)
+{
+    unsigned char byte;
+    for (;;) {
+        const ssize_t n = read(STDIN_FILENO, &byte, 1);
+        if (n == 1)
+            return byte;
+        if (n < 0 && errno == EINTR)
+            continue;
+        return -1;
+    }
 }
 
 void kvn_line_mode(const struct termios *saved)

@@ -736,21 +736,6 @@ static int answer_at_end(const struct button *buttons, int count)
     return 0;
 }
 
-/* A key of the terminal's, read past stdin's buffer: what the program's
-   own reading left there was not meant for the box. */
-static int terminal_key_byte(void)
-{
-    unsigned char byte;
-    for (;;) {
-        const ssize_t n = read(STDIN_FILENO, &byte, 1);
-        if (n == 1)
-            return byte;
-        if (n < 0 && errno == EINTR)
-            continue;
-        return EOF;
-    }
-}
-
 KVN_WEAK int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
     struct button buttons[3];
@@ -777,7 +762,9 @@ KVN_WEAK int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
         /* The box waits, as the window did, for a key pressed while it
            shows. */
         tcflush(STDIN_FILENO, TCIFLUSH);
-        while (chosen < 0 && (c = terminal_key_byte()) != EOF)
+        /* Keys read past stdin's buffer: what the program's own reading left
+           there was not meant for the box. */
+        while (chosen < 0 && (c = kvn_read_input_byte()) != EOF)
             chosen = count == 1 ? 0 : button_for(c, buttons, count, default_button);
         /* The rest of a key such as an arrow. */
         tcflush(STDIN_FILENO, TCIFLUSH);
